@@ -1,0 +1,72 @@
+# The Windows build: setup.exe, its stand-in payload, tests and benchmarks.
+enable_language(RC)
+include(ExternalProject)
+
+set(QOVA_PAYLOAD_DIR "" CACHE PATH
+    "Folder holding the 21 payload files under their installed names; empty builds the stand-ins")
+find_program(ZOPFLI_EXECUTABLE zopfli)
+
+# Our own code: strict warnings, no build paths in the binaries.
+add_library(qova_options INTERFACE)
+target_compile_options(qova_options INTERFACE -Wall -Wextra -Werror -Wno-cast-function-type)
+target_compile_definitions(qova_options INTERFACE _WIN32_WINNT=0x0601 WINVER=0x0601 NOMINMAX STRICT)
+target_include_directories(qova_options INTERFACE ${CMAKE_SOURCE_DIR})
+add_compile_options(-ffile-prefix-map=${CMAKE_SOURCE_DIR}/= -ffile-prefix-map=${CMAKE_BINARY_DIR}/=)
+add_link_options(-static -static-libgcc -static-libstdc++ -Wl,--no-insert-timestamp $<$<CONFIG:Release>:-s>)
+
+set(ZLIB_USE_STATIC_LIBS ON)
+find_package(ZLIB REQUIRED)
+
+file(GLOB platform_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/platform/*.cpp)
+add_library(qova_platform STATIC ${platform_sources})
+target_link_libraries(qova_platform PUBLIC qova_options ole32 uuid shell32 comctl32 advapi32 gdi32 user32)
+
+file(GLOB engine_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/engine/*.cpp ${CMAKE_SOURCE_DIR}/shell/*.cpp)
+add_library(qova_engine STATIC ${engine_sources})
+target_link_libraries(qova_engine PUBLIC qova_platform ZLIB::ZLIB)
+
+# The engine and the shell code call each other (the procedure makes the
+# shortcuts, the shortcuts write the log), so they form one library.
+add_library(qova_shell INTERFACE)
+target_link_libraries(qova_shell INTERFACE qova_engine)
+
+# The payload: the vendor's folder, or the stand-ins built here.
+if(QOVA_PAYLOAD_DIR STREQUAL "")
+    add_subdirectory(resources/payload)
+    set(payload_dir ${CMAKE_BINARY_DIR}/payload)
+    set(payload_targets qova_standin_payload)
+else()
+    set(payload_dir ${QOVA_PAYLOAD_DIR})
+    set(payload_targets)
+endif()
+
+# The packer is a host program built from the same manifest header.
+ExternalProject_Add(host_tools
+    SOURCE_DIR ${CMAKE_SOURCE_DIR}/tools
+    BINARY_DIR ${CMAKE_BINARY_DIR}/host-tools
+    CMAKE_ARGS -DCMAKE_BUILD_TYPE=Release -DQOVA_SOURCE_DIR=${CMAKE_SOURCE_DIR}
+    INSTALL_COMMAND ""
+    BUILD_ALWAYS ON
+    BUILD_BYPRODUCTS ${CMAKE_BINARY_DIR}/host-tools/pack_payload ${CMAKE_BINARY_DIR}/host-tools/make_test_data)
+
+set(packed_dir ${CMAKE_BINARY_DIR}/packed)
+set(zopfli_arg)
+if(ZOPFLI_EXECUTABLE)
+    set(zopfli_arg --zopfli ${ZOPFLI_EXECUTABLE})
+endif()
+add_custom_command(
+    OUTPUT ${packed_dir}/payload.rc
+    COMMAND ${CMAKE_BINARY_DIR}/host-tools/pack_payload ${zopfli_arg} ${payload_dir} ${packed_dir}
+    DEPENDS host_tools ${payload_targets} ${CMAKE_BINARY_DIR}/host-tools/pack_payload
+    DEPFILE ${packed_dir}/payload.rc.d
+    COMMENT "Compressing the payload"
+    VERBATIM)
+add_custom_target(qova_packed_payload DEPENDS ${packed_dir}/payload.rc)
+
+add_subdirectory(setup)
+
+if(QOVA_BUILD_TESTS)
+    enable_testing()
+    add_subdirectory(tests)
+    add_subdirectory(bench)
+endif()

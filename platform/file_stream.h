@@ -1,0 +1,26 @@
+// A byte stream over a file that the installer writes.
+#pragma once
+
+#include "platform/handle.h"
+#include "platform/stream.h"
+
+#include <string>
+
+// Creates or replaces the file for exclusive read and write access
+// (CREATE_ALWAYS, no sharing); an existing file is emptied on opening.
+// Raises "Cannot create file "<full path>". <system text>" on failure.
+class TFileStream final : public TStream {
+public:
+    explicit TFileStream(const std::string& path);
+
+    int32_t Read(void* buffer, int32_t count) override;
+    // A failed write counts as 0 bytes taken.
+    int32_t Write(const void* buffer, int32_t count) override;
+    int32_t Seek(int32_t offset, uint16_t origin) override;
+
+    // Closes the handle now; the stream is unusable afterwards.
+    void Close() { handle_.reset(); }
+
+private:
+    TFileHandle handle_;
+};

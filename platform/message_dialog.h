@@ -1,0 +1,20 @@
+// The modal message dialog the installer uses for all its questions and
+// reports. Not a MessageBox: that has no "Yes to All".
+#pragma once
+
+#include "platform/dialog_types.h"
+
+#include <functional>
+#include <string>
+
+// Shows text with the type's caption ("Warning" or "Error") and icon and the
+// given buttons ("&Yes" 6, "&No" 7, "OK" 1, "Yes to &All" 10, left to
+// right), centred on the screen, the installer's other windows disabled.
+// Enter is "OK" when present, else "&Yes"; Escape is "&No" when present,
+// else "OK"; the close box gives 2. Returns the result.
+int MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons);
+
+// Tests answer the dialogs: while a hook is set, MessageDlg calls it
+// instead of showing anything. An empty function removes the hook.
+using TMessageDlgHook = std::function<int(const std::string& text, TMsgDlgType type, unsigned buttons)>;
+void SetMessageDlgHook(TMessageDlgHook hook);

@@ -1,0 +1,267 @@
+// The decompressing stream against data that zlib compressed here.
+#include "engine/zstream.h"
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+Bytes Sample(size_t size)
+{
+    Bytes data(size);
+    std::mt19937 rng(42);
+    for (size_t i = 0; i < size; ++i)
+        data[i] = static_cast<uint8_t>((i % 97 == 0) ? '\n' : 'a' + rng() % 9);
+    return data;
+}
+
+Bytes Compress(const Bytes& data, int level = 6)
+{
+    uLongf size = compressBound(static_cast<uLong>(data.size()));
+    Bytes out(size);
+    EXPECT_EQ(Z_OK, compress2(out.data(), &size, data.data(), static_cast<uLong>(data.size()), level));
+    out.resize(size);
+    return out;
+}
+
+// A memory stream holding bytes, positioned at 0.
+std::unique_ptr<TMemoryStream> Source(const Bytes& bytes)
+{
+    auto s = std::make_unique<TMemoryStream>();
+    s->WriteBuffer(bytes.data(), static_cast<int32_t>(bytes.size()));
+    s->SetPosition(0);
+    return s;
+}
+
+Bytes ReadAllIn(TStream& z, int32_t piece)
+{
+    Bytes out;
+    Bytes buffer(static_cast<size_t>(piece));
+    for (;;) {
+        const int32_t n = z.Read(buffer.data(), piece);
+        if (n == 0)
+            break;
+        out.insert(out.end(), buffer.begin(), buffer.begin() + n);
+    }
+    return out;
+}
+
+template <typename F>
+std::string MessageOf(F&& f)
+{
+    try {
+        f();
+    } catch (const Exception& e) {
+        return e.Message();
+    }
+    return "<no exception>";
+}
+
+class ZStreamTest : public ::testing::Test {
+protected:
+    // Larger than the 65,536-byte input buffer even when compressed.
+    const Bytes plain = Sample(400000);
+    const Bytes packed = Compress(plain, 1);
+    std::unique_ptr<TMemoryStream> source = Source(packed);
+    std::unique_ptr<TZDecompressionStream> z = std::make_unique<TZDecompressionStream>(*source);
+};
+
+TEST_F(ZStreamTest, InflatesAcrossBufferRefillsInAnyPieceSize)
+{
+    ASSERT_GT(packed.size(), 65536u);
+    EXPECT_EQ(plain, ReadAllIn(*z, 61440));
+    z->Seek(0, soBeginning);
+    EXPECT_EQ(plain, ReadAllIn(*z, 1));
+    z->Seek(0, soBeginning);
+    std::mt19937 rng(1);
+    Bytes out;
+    Bytes buffer(70000);
+    for (;;) {
+        const auto n = z->Read(buffer.data(), static_cast<int32_t>(1 + rng() % buffer.size()));
+        if (n == 0)
+            break;
+        out.insert(out.end(), buffer.begin(), buffer.begin() + n);
+    }
+    EXPECT_EQ(plain, out);
+}
+
+TEST_F(ZStreamTest, ReadAfterTheEndKeepsReturningZero)
+{
+    ReadAllIn(*z, 8192);
+    uint8_t b[16];
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(0, z->Read(b, sizeof b));
+    EXPECT_EQ(static_cast<int32_t>(plain.size()), z->Position());
+    EXPECT_EQ(0, z->Read(b, 0));
+    EXPECT_EQ(0, z->Read(b, -5));
+}
+
+TEST_F(ZStreamTest, SizeAtPositionZeroInflatesAndRewinds)
+{
+    EXPECT_EQ(static_cast<int32_t>(plain.size()), z->Size());
+    EXPECT_EQ(0, z->Position());
+    EXPECT_EQ(plain, ReadAllIn(*z, 4096));
+}
+
+TEST_F(ZStreamTest, SizeElsewhereDrainsThenRefuses)
+{
+    uint8_t b[10];
+    z->ReadBuffer(b, sizeof b);
+    EXPECT_EQ("Invalid ZStream operation!", MessageOf([&] { z->Size(); }));
+    EXPECT_EQ(static_cast<int32_t>(plain.size()), z->Position());
+}
+
+TEST_F(ZStreamTest, SeekRules)
+{
+    uint8_t b[100];
+    // Skip forward from the current position and from the beginning.
+    EXPECT_EQ(20000, z->Seek(20000, soCurrent));
+    z->ReadBuffer(b, 10);
+    EXPECT_TRUE(std::equal(b, b + 10, plain.begin() + 20000));
+    EXPECT_EQ(50000, z->Seek(50000, soBeginning));
+    EXPECT_EQ(50000, z->Seek(0, soCurrent));
+    z->ReadBuffer(b, 1);
+    EXPECT_EQ(plain[50000], b[0]);
+
+    // Back, to the current non-zero position, from the end, other origins.
+    const std::string invalid = "Invalid ZStream operation!";
+    EXPECT_EQ(invalid, MessageOf([&] { z->Seek(-1, soCurrent); }));
+    EXPECT_EQ(invalid, MessageOf([&] { z->Seek(50001, soBeginning); }));
+    EXPECT_EQ(invalid, MessageOf([&] { z->Seek(10, soBeginning); }));
+    EXPECT_EQ(invalid, MessageOf([&] { z->Seek(5, soEnd); }));
+    EXPECT_EQ(invalid, MessageOf([&] { z->Seek(-5, soEnd); }));
+    EXPECT_EQ(invalid, MessageOf([&] { z->Seek(0, 3); }));
+    EXPECT_EQ(50001, z->Position());
+
+    // Drain to the end, then rewind to the source's offset 0.
+    EXPECT_EQ(static_cast<int32_t>(plain.size()), z->Seek(0, soEnd));
+    EXPECT_EQ(static_cast<int32_t>(plain.size()), z->Seek(0, soEnd));
+    EXPECT_EQ(0, z->Seek(0, soBeginning));
+    EXPECT_EQ(0, z->Seek(0, soBeginning));
+    z->ReadBuffer(b, sizeof b);
+    EXPECT_TRUE(std::equal(b, b + sizeof b, plain.begin()));
+
+    // Skipping past the end of the data.
+    EXPECT_EQ("Stream read error", MessageOf([&] { z->Seek(static_cast<int32_t>(plain.size()), soCurrent); }));
+}
+
+TEST_F(ZStreamTest, Seek64ChecksTheRangeAndWritesAreRefused)
+{
+    EXPECT_EQ("Range check error", MessageOf([&] { z->Seek64(int64_t{1} << 31, soBeginning); }));
+    EXPECT_EQ("Range check error", MessageOf([&] { z->Seek64(-(int64_t{1} << 31) - 1, soCurrent); }));
+    EXPECT_EQ(int64_t{1000}, z->Seek64(1000, soBeginning));
+    uint8_t b[4] = {};
+    EXPECT_EQ("Invalid ZStream operation!", MessageOf([&] { z->Write(b, 4); }));
+}
+
+TEST_F(ZStreamTest, ProgressIsRaisedAfterEveryRefill)
+{
+    int refills = 0;
+    z->OnProgress = [&](TCustomZStream&) { ++refills; };
+    ReadAllIn(*z, 61440);
+    EXPECT_EQ(static_cast<int>((packed.size() + 65535) / 65536), refills);
+}
+
+TEST(ZStream, BytesAfterTheStreamAreIgnoredAndTheSourceStopsJustPastIt)
+{
+    const Bytes plain = Sample(3000);
+    Bytes withTail = Compress(plain);
+    const auto streamLength = static_cast<int32_t>(withTail.size());
+    const std::string tail = "trailing bytes that are not part of the stream";
+    withTail.insert(withTail.end(), tail.begin(), tail.end());
+    auto source = Source(withTail);
+    TZDecompressionStream z(*source);
+    EXPECT_EQ(plain, ReadAllIn(z, 1000));
+    EXPECT_EQ(streamLength, source->Position());
+    uint8_t b[8];
+    EXPECT_EQ(0, z.Read(b, sizeof b));
+    EXPECT_EQ(streamLength, source->Position());
+    EXPECT_EQ(static_cast<int32_t>(plain.size()), z.Position());
+}
+
+TEST(ZStream, EmptyStreamHasSizeZero)
+{
+    auto source = Source(Compress({}));
+    TZDecompressionStream z(*source);
+    EXPECT_EQ(0, z.Size());
+    uint8_t b[8];
+    EXPECT_EQ(0, z.Read(b, sizeof b));
+}
+
+TEST(ZStream, DamagedDataRaisesDataError)
+{
+    const Bytes plain = Sample(100000);
+    Bytes badSum = Compress(plain);
+    badSum.back() ^= 1;
+    Bytes badHeader = Compress(plain);
+    badHeader[0] = 0x79;
+    Bytes truncated = Compress(plain);
+    truncated.resize(truncated.size() - 5);
+    for (const Bytes& damaged : {badSum, badHeader, truncated, Bytes{}}) {
+        auto source = Source(damaged);
+        TZDecompressionStream z(*source);
+        EXPECT_EQ("data error", MessageOf([&] { z.Size(); }));
+    }
+    // A stream cut before its end marker is damaged, however it is read.
+    auto source = Source(truncated);
+    TZDecompressionStream z(*source);
+    EXPECT_EQ("data error", MessageOf([&] { ReadAllIn(z, 7); }));
+}
+
+TEST(ZStream, PresetDictionaryRaisesNeedDictionary)
+{
+    const Bytes plain = Sample(2000);
+    const std::string dictionary = "abcdefghi";
+    z_stream zs{};
+    ASSERT_EQ(Z_OK, deflateInit(&zs, 6));
+    ASSERT_EQ(Z_OK, deflateSetDictionary(&zs, reinterpret_cast<const Bytef*>(dictionary.data()),
+                                         static_cast<uInt>(dictionary.size())));
+    Bytes out(deflateBound(&zs, static_cast<uLong>(plain.size())));
+    zs.next_in = const_cast<Bytef*>(plain.data());
+    zs.avail_in = static_cast<uInt>(plain.size());
+    zs.next_out = out.data();
+    zs.avail_out = static_cast<uInt>(out.size());
+    ASSERT_EQ(Z_STREAM_END, deflate(&zs, Z_FINISH));
+    out.resize(zs.total_out);
+    deflateEnd(&zs);
+
+    auto source = Source(out);
+    TZDecompressionStream z(*source);
+    uint8_t b[64];
+    EXPECT_EQ("need dictionary", MessageOf([&] { z.Read(b, sizeof b); }));
+}
+
+TEST(ZStream, ResultCodeTexts)
+{
+    const std::vector<std::pair<int, std::string>> table = {
+        {2, "need dictionary"},   {1, "stream end"},          {0, ""},
+        {-1, "file error"},       {-2, "stream error"},       {-3, "data error"},
+        {-4, "insufficient memory"}, {-5, "buffer error"},    {-6, "incompatible version"},
+        {-7, ""},
+    };
+    for (const auto& [code, text] : table)
+        EXPECT_EQ(text, ZLibErrorText(code)) << code;
+}
+
+TEST(ByteStreams, ExactReadAndWrite)
+{
+    TMemoryStream m;
+    const char text[] = "0123456789";
+    m.WriteBuffer(text, 10);
+    EXPECT_EQ(10, m.Size());
+    m.SetPosition(4);
+    char b[8] = {};
+    m.ReadBuffer(b, 6);
+    EXPECT_EQ(std::string("456789"), std::string(b, 6));
+    EXPECT_EQ("Stream read error", MessageOf([&] { m.ReadBuffer(b, 1); }));
+    m.ReadBuffer(b, 0);
+}
+
+} // namespace

@@ -1,0 +1,155 @@
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <fstream>
+#include <iterator>
+
+namespace testing_support {
+
+namespace {
+std::atomic<int> counter{0};
+
+std::string UniqueName(const char* stem)
+{
+    return std::string(stem) + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
+}
+} // namespace
+
+TTempDir::TTempDir()
+{
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    path_ = std::string(temp) + UniqueName("qova-test-") + "\\";
+    RemoveTree(path_);
+    if (!CreateDirectoryA(path_.c_str(), nullptr))
+        ADD_FAILURE() << "cannot create " << path_;
+}
+
+TTempDir::~TTempDir()
+{
+    RemoveTree(path_);
+}
+
+TScratchRegistry::TScratchRegistry() : base_("Software\\QovaTests\\" + UniqueName("run-"))
+{
+    RegCreateKeyExA(HKEY_CURRENT_USER, (base_ + "\\HKLM").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                    &machine_, nullptr);
+    RegCreateKeyExA(HKEY_CURRENT_USER, (base_ + "\\HKCU").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                    &user_, nullptr);
+    EXPECT_EQ(ERROR_SUCCESS, RegOverridePredefKey(HKEY_LOCAL_MACHINE, machine_));
+    EXPECT_EQ(ERROR_SUCCESS, RegOverridePredefKey(HKEY_CURRENT_USER, user_));
+}
+
+TScratchRegistry::~TScratchRegistry()
+{
+    RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
+    RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+    RegCloseKey(machine_);
+    RegCloseKey(user_);
+    RegDeleteTreeA(HKEY_CURRENT_USER, base_.c_str());
+    RegDeleteKeyA(HKEY_CURRENT_USER, base_.c_str());
+}
+
+std::vector<unsigned char> ReadBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string ReadText(const std::string& path)
+{
+    const auto bytes = ReadBytes(path);
+    return {bytes.begin(), bytes.end()};
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+    if (!out)
+        ADD_FAILURE() << "cannot write " << path;
+}
+
+void RemoveTree(const std::string& path)
+{
+    std::string folder = path;
+    while (!folder.empty() && folder.back() == '\\')
+        folder.pop_back();
+    const DWORD attributes = GetFileAttributesA(folder.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return;
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        SetFileAttributesA(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(folder.c_str());
+        return;
+    }
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = data.cFileName;
+            if (name != "." && name != "..")
+                RemoveTree(folder + "\\" + name);
+        } while (FindNextFileA(find, &data));
+        FindClose(find);
+    }
+    SetFileAttributesA(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
+    RemoveDirectoryA(folder.c_str());
+}
+
+bool PathExists(const std::string& path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void SetRegString(HKEY root, const std::string& key, const std::string& name, const std::string& value, DWORD type)
+{
+    HKEY k = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr));
+    RegSetValueExA(k, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>(value.size() + 1));
+    RegCloseKey(k);
+}
+
+void SetRegDword(HKEY root, const std::string& key, const std::string& name, DWORD value)
+{
+    HKEY k = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr));
+    RegSetValueExA(k, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    RegCloseKey(k);
+}
+
+bool QueryRegValue(HKEY root, const std::string& key, const std::string& name, DWORD& type,
+                   std::vector<unsigned char>& data)
+{
+    HKEY k = nullptr;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS)
+        return false;
+    DWORD size = 0;
+    LONG rc = RegQueryValueExA(k, name.c_str(), nullptr, &type, nullptr, &size);
+    if (rc == ERROR_SUCCESS) {
+        data.resize(size);
+        rc = RegQueryValueExA(k, name.c_str(), nullptr, &type, data.data(), &size);
+        data.resize(size);
+    }
+    RegCloseKey(k);
+    return rc == ERROR_SUCCESS;
+}
+
+std::string Env(const char* name)
+{
+    char buffer[4096];
+    const DWORD n = GetEnvironmentVariableA(name, buffer, sizeof buffer);
+    return n > 0 && n < sizeof buffer ? std::string(buffer, n) : std::string();
+}
+
+std::string TestDataDir()
+{
+    return Env("QOVA_TEST_DATA");
+}
+
+} // namespace testing_support

@@ -1,0 +1,63 @@
+// Helpers shared by the Windows tests: scratch folders, files, registry
+// isolation and paths of build outputs.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+// A fresh, empty folder under the temp folder, removed with everything in it.
+class TTempDir {
+public:
+    TTempDir();
+    ~TTempDir();
+    TTempDir(const TTempDir&) = delete;
+    TTempDir& operator=(const TTempDir&) = delete;
+
+    // The folder with a trailing backslash.
+    const std::string& Path() const { return path_; }
+    std::string operator/(const std::string& name) const { return path_ + name; }
+
+private:
+    std::string path_;
+};
+
+// HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER of this process pointed at two
+// empty scratch keys for the object's life; the scratch keys are deleted.
+class TScratchRegistry {
+public:
+    TScratchRegistry();
+    ~TScratchRegistry();
+    TScratchRegistry(const TScratchRegistry&) = delete;
+    TScratchRegistry& operator=(const TScratchRegistry&) = delete;
+
+private:
+    std::string base_;
+    HKEY machine_ = nullptr;
+    HKEY user_ = nullptr;
+};
+
+std::vector<unsigned char> ReadBytes(const std::string& path);
+std::string ReadText(const std::string& path);
+void WriteBytes(const std::string& path, const std::string& bytes);
+void RemoveTree(const std::string& path);
+bool PathExists(const std::string& path);
+
+// Writes a string value (creating the key) under root.
+void SetRegString(HKEY root, const std::string& key, const std::string& name, const std::string& value,
+                  DWORD type = REG_SZ);
+void SetRegDword(HKEY root, const std::string& key, const std::string& name, DWORD value);
+// Reads a value as raw bytes; false when it is missing.
+bool QueryRegValue(HKEY root, const std::string& key, const std::string& name, DWORD& type,
+                   std::vector<unsigned char>& data);
+
+// An environment variable, empty when unset.
+std::string Env(const char* name);
+
+// Folder of the generated test data (the compressed test resources' sources).
+std::string TestDataDir();
+
+} // namespace testing_support
