@@ -1,0 +1,11 @@
+// Version and environment queries of the running system.
+#pragma once
+
+#include <string>
+
+// True on the Windows NT family (platform identifier VER_PLATFORM_WIN32_NT).
+bool IsWindowsNT();
+
+// The text with environment variables expanded; a reference to an undefined
+// variable stays as written. "" when the system cannot expand it.
+std::string ExpandEnvironment(const std::string& text);

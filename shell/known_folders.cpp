@@ -1,0 +1,105 @@
+#include "shell/known_folders.h"
+
+#include "engine/product_manifest.h"
+#include "platform/file_system.h"
+#include "platform/registry.h"
+#include "platform/system_info.h"
+
+namespace {
+
+// The leading backslash means "from the root key"; OpenRegKey strips it.
+const char* const UserExplorerPath = "\\Software\\MicroSoft\\Windows\\CurrentVersion\\Explorer";
+const char* const ProcedureExplorerPath = "Software\\MicroSoft\\Windows\\CurrentVersion\\Explorer";
+const char* const ShellFoldersKey = "Shell Folders";
+
+const char* const NtVersionKey = "Software\\Microsoft\\Windows NT\\CurrentVersion";
+const char* const WindowsVersionKey = "Software\\Microsoft\\Windows\\CurrentVersion";
+const char* const ProgramFilesFallback = "%SystemDrive%\\Program Files";
+
+// A string value with at least its terminating zero; an empty string counts.
+bool IsProgramFilesValue(HKEY key, const std::string& name)
+{
+    const TRegValueInfo info = QueryRegValueInfo(key, name);
+    return info.Exists && (info.Type == REG_SZ || info.Type == REG_EXPAND_SZ) && info.Size > 0;
+}
+
+// Appends one level and creates it when missing; false when that failed.
+bool AddFolderLevel(std::string& path, const std::string& name)
+{
+    path += IncludeTrailingBackslash(name);
+    return DirectoryExists(path) || CreateSingleFolder(path);
+}
+
+} // namespace
+
+std::string GetShellFolder(const std::string& valueName)
+{
+    const TRegKey explorer = OpenRegKey(HKEY_CURRENT_USER, UserExplorerPath, KEY_READ);
+    if (!explorer)
+        return {};
+    const TRegKey folders = OpenRegKey(explorer.get(), ShellFoldersKey, KEY_READ);
+    if (!folders)
+        return {};
+    const std::string text = ReadRegString(folders.get(), valueName);
+    return text.empty() ? text : IncludeTrailingBackslash(text);
+}
+
+std::string GetConfigFolder()
+{
+    std::string path = GetShellFolder("AppData");
+    if (path.empty())
+        return {};
+    // Only these two levels are created; AppData itself must exist.
+    if (!AddFolderLevel(path, ProductManifest::ProductIdentity.CompanyFolder))
+        return {};
+    if (!AddFolderLevel(path, ProductManifest::ProductIdentity.ShortName))
+        return {};
+    return path;
+}
+
+bool ReadProgramFilesValue(const std::string& keyPath, std::string& result)
+{
+    const TRegKey key = OpenRegKey(HKEY_LOCAL_MACHINE, keyPath, KEY_READ);
+    if (!key)
+        return false;
+    for (const char* name : {"ProgramFilesDir", "ProgramFilesPath"}) {
+        if (IsProgramFilesValue(key.get(), name)) {
+            result = ReadRegString(key.get(), name);
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string GetProgramFilesDir()
+{
+    std::string dir;
+    bool found = false;
+    if (IsWindowsNT())
+        found = ReadProgramFilesValue(NtVersionKey, dir);
+    if (!found)
+        found = ReadProgramFilesValue(WindowsVersionKey, dir);
+    if (!found)
+        dir = ProgramFilesFallback;
+    return ExpandEnvironment(dir);
+}
+
+std::string DefaultInstallFolder()
+{
+    return IncludeTrailingBackslash(GetProgramFilesDir()) + ProductManifest::ProductIdentity.ShortName;
+}
+
+TRegKey OpenExplorerKey()
+{
+    return CreateRegKey(HKEY_CURRENT_USER, ProcedureExplorerPath, KEY_ALL_ACCESS);
+}
+
+std::string ReadShellFolderValue(HKEY explorerKey, const std::string& valueName)
+{
+    if (!explorerKey)
+        return {};
+    const TRegKey folders = OpenRegKey(explorerKey, ShellFoldersKey, KEY_ALL_ACCESS);
+    if (!folders)
+        return {};
+    return ReadRegString(folders.get(), valueName);
+}

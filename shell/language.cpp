@@ -1,0 +1,68 @@
+#include "shell/language.h"
+
+#include "engine/product_manifest.h"
+#include "platform/profile_file.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+
+namespace {
+
+const char* const ProgramSection = "QOVA";
+const char* const SimulatorSection = "QOVASim";
+const char* const LangKey = "LangLibrary";
+
+struct TLanguageLibraries {
+    const char* Program;
+    const char* Simulator;
+};
+
+// Indexed by the language list's entries: 0 English, 1 Espanol.
+constexpr std::array<TLanguageLibraries, 2> Languages{{
+    {ProductManifest::PayloadTable[4].FileName, ProductManifest::PayloadTable[7].FileName},
+    {ProductManifest::PayloadTable[5].FileName, ProductManifest::PayloadTable[8].FileName},
+}};
+
+bool SameTextIgnoringCase(const std::string& a, const std::string& b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+bool HasLangKey(const std::string& iniPath)
+{
+    const auto keys = ReadProfileKeys(iniPath, ProgramSection);
+    return std::any_of(keys.begin(), keys.end(), [](const std::string& k) { return SameTextIgnoringCase(k, LangKey); });
+}
+
+} // namespace
+
+int32_t PreselectLanguage(TSetupState& state, int32_t selectedIndex)
+{
+    state.CurrentLangLibrary.clear();
+    if (!HasLangKey(state.ProgramIniPath))
+        return selectedIndex;
+    state.CurrentLangLibrary = ReadProfileValue(state.ProgramIniPath, ProgramSection, LangKey);
+    // Exact, case-sensitive comparison: any other spelling preselects nothing.
+    for (size_t i = 0; i < Languages.size(); ++i)
+        if (state.CurrentLangLibrary == Languages[i].Program)
+            return static_cast<int32_t>(i);
+    return selectedIndex;
+}
+
+void HandOffLanguage(const TSetupState& state, int32_t langIndex)
+{
+    if (langIndex < 0 || static_cast<size_t>(langIndex) >= Languages.size())
+        return;
+    // English over an empty or already English setting has nothing to undo.
+    // Any other setting is replaced, so that an explicit English choice wins
+    // over the Spanish libraries of an earlier installation.
+    if (langIndex == 0 && (state.CurrentLangLibrary.empty() || state.CurrentLangLibrary == Languages[0].Program))
+        return;
+    const TLanguageLibraries& chosen = Languages[static_cast<size_t>(langIndex)];
+    // A refused write raises here, so the simulator's file stays as it was.
+    WriteProfileValue(state.ProgramIniPath, ProgramSection, LangKey, chosen.Program);
+    WriteProfileValue(state.SimulatorIniPath, SimulatorSection, LangKey, chosen.Simulator);
+}

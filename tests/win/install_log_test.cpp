@@ -1,0 +1,164 @@
+// The install log as the uninstaller sees it: real profile files under Wine.
+#include "engine/setup_state.h"
+#include "platform/errors.h"
+
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <memory>
+
+using testing_support::ReadText;
+using testing_support::TTempDir;
+
+namespace {
+
+std::string ProfileString(const std::string& path, const char* section, const char* key)
+{
+    char buffer[2048];
+    const DWORD n = GetPrivateProfileStringA(section, key, "<missing>", buffer, sizeof buffer, path.c_str());
+    return std::string(buffer, n);
+}
+
+// Blank lines between sections carry no meaning to the readers.
+std::string WithoutBlankLines(std::string text)
+{
+    for (auto at = text.find("\r\n\r\n"); at != std::string::npos; at = text.find("\r\n\r\n"))
+        text.erase(at, 2);
+    return text;
+}
+
+class InstallLogTest : public testing::Test {
+protected:
+    void Open(const std::string& path)
+    {
+        state.InstallLog = std::make_unique<TInstallLog>(path);
+    }
+
+    TTempDir dir;
+    TSetupState state;
+};
+
+TEST_F(InstallLogTest, WritesSectionsInFirstWriteOrderWithSeparateCounters)
+{
+    const std::string path = dir / "install.log";
+    Open(path);
+    EXPECT_FALSE(testing_support::PathExists(path)) << "creating the writer must not touch the file";
+    state.InstallLog->Write("Application", "ShortName", "QOVA");
+    state.InstallLog->Write("Application", "FullName", "Qovarium");
+    state.InstallLog->Write("Application", "Version", "1.5");
+    state.LogPath(lkFile, "C:\\Program Files\\QOVA\\QOVA.exe");
+    state.LogPath(lkFile, "C:\\Program Files\\QOVA\\QOVAsim.exe");
+    // A folder logged between files opens its own section, numbered from 1.
+    state.LogPath(lkFolder, "C:\\PROGRAMS\\QOVA\\");
+    state.LogPath(lkFile, "C:\\PROGRAMS\\QOVA\\QOVA.lnk");
+    state.LogPath(lkFile, "C:\\PROGRAMS\\QOVA\\QOVA.lnk");
+    state.LogPath(lkFolder, "C:\\Program Files\\QOVA\\Devices");
+    state.LogPath(2, "C:\\ignored");
+    state.LogPath(-1, "C:\\ignored too");
+    EXPECT_EQ(5, state.FileCounter);
+    EXPECT_EQ(3, state.FolderCounter);
+    state.InstallLog.reset();
+
+    const std::string expected = "[Application]\r\n"
+                                 "ShortName=QOVA\r\n"
+                                 "FullName=Qovarium\r\n"
+                                 "Version=1.5\r\n"
+                                 "[Files]\r\n"
+                                 "1=C:\\Program Files\\QOVA\\QOVA.exe\r\n"
+                                 "2=C:\\Program Files\\QOVA\\QOVAsim.exe\r\n"
+                                 "3=C:\\PROGRAMS\\QOVA\\QOVA.lnk\r\n"
+                                 "4=C:\\PROGRAMS\\QOVA\\QOVA.lnk\r\n"
+                                 "[Folders]\r\n"
+                                 "1=C:\\PROGRAMS\\QOVA\\\r\n"
+                                 "2=C:\\Program Files\\QOVA\\Devices\r\n";
+    EXPECT_EQ(expected, WithoutBlankLines(ReadText(path)));
+
+    EXPECT_EQ("Qovarium", ProfileString(path, "Application", "FullName"));
+    EXPECT_EQ("C:\\Program Files\\QOVA\\QOVAsim.exe", ProfileString(path, "Files", "2"));
+    EXPECT_EQ("C:\\PROGRAMS\\QOVA\\QOVA.lnk", ProfileString(path, "Files", "4"));
+    EXPECT_EQ("<missing>", ProfileString(path, "Files", "5"));
+    EXPECT_EQ("C:\\PROGRAMS\\QOVA\\", ProfileString(path, "Folders", "1"));
+    EXPECT_EQ("C:\\Program Files\\QOVA\\Devices", ProfileString(path, "Folders", "2"));
+}
+
+TEST_F(InstallLogTest, EveryEntryIsOnDiskAsSoonAsItIsLogged)
+{
+    const std::string path = dir / "install.log";
+    Open(path);
+    state.LogPath(lkFile, dir / "QOVA.exe");
+    // Read while the writer is still open, as after an interrupted installation.
+    EXPECT_NE(std::string::npos, ReadText(path).find("1=" + (dir / "QOVA.exe") + "\r\n"));
+}
+
+TEST_F(InstallLogTest, OtherKindsWriteNothing)
+{
+    const std::string path = dir / "install.log";
+    Open(path);
+    state.LogPath(2, dir / "QOVA.exe");
+    state.InstallLog.reset();
+    EXPECT_FALSE(testing_support::PathExists(path));
+    EXPECT_EQ(1, state.FileCounter);
+    EXPECT_EQ(1, state.FolderCounter);
+}
+
+// The message names the log's full path and the counter stays where it was.
+void ExpectRefusedWrite(TSetupState& state, const std::string& path)
+{
+    try {
+        state.LogPath(lkFile, "C:\\x");
+        ADD_FAILURE() << "no exception";
+    } catch (const EIniFileException& e) {
+        EXPECT_EQ("Unable to write to " + path, e.Message());
+    }
+    EXPECT_EQ(1, state.FileCounter);
+    try {
+        state.LogPath(lkFolder, "C:\\y\\");
+        ADD_FAILURE() << "no exception";
+    } catch (const EIniFileException& e) {
+        EXPECT_EQ("Unable to write to " + path, e.Message());
+    }
+    EXPECT_EQ(1, state.FolderCounter);
+}
+
+TEST_F(InstallLogTest, WriteIntoMissingFolderRaisesAndKeepsCounter)
+{
+    const std::string path = dir / "missing\\install.log";
+    Open(path);
+    ExpectRefusedWrite(state, path);
+    EXPECT_FALSE(testing_support::PathExists(dir / "missing"));
+}
+
+TEST_F(InstallLogTest, WriteOverAFolderRaisesAndKeepsCounter)
+{
+    // A folder where the log file should be: the system refuses the file.
+    const std::string path = dir / "install.log";
+    ASSERT_TRUE(CreateDirectoryA(path.c_str(), nullptr));
+    Open(path);
+    ExpectRefusedWrite(state, path);
+}
+
+TEST_F(InstallLogTest, WriteIntoReadOnlyLogRaisesAndKeepsCounter)
+{
+    const std::string path = dir / "install.log";
+    testing_support::WriteBytes(path, "[Files]\r\n");
+    ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
+    {
+        // Wine run as root writes read-only files all the same.
+        HANDLE probe = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (probe != INVALID_HANDLE_VALUE) {
+            CloseHandle(probe);
+            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            GTEST_SKIP() << "this system lets the process write read-only files";
+        }
+    }
+    Open(path);
+    ExpectRefusedWrite(state, path);
+    state.InstallLog.reset();
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ("[Files]\r\n", ReadText(path));
+}
+
+} // namespace
