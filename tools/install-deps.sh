@@ -4,6 +4,7 @@ set -euo pipefail
 
 need=()
 command -v i686-w64-mingw32-g++-posix >/dev/null || need+=(g++-mingw-w64-i686-posix)
+command -v x86_64-w64-mingw32-g++-posix >/dev/null || need+=(g++-mingw-w64-x86-64-posix)
 [ -f /usr/i686-w64-mingw32/lib/libz.a ] || need+=(libz-mingw-w64-dev)
 command -v cmake >/dev/null || need+=(cmake)
 command -v ninja >/dev/null || need+=(ninja-build)
@@ -14,22 +15,31 @@ command -v zopfli >/dev/null || need+=(zopfli)
 pkg-config --exists zlib 2>/dev/null || need+=(zlib1g-dev pkg-config)
 command -v Xvfb >/dev/null || need+=(xvfb)
 command -v import >/dev/null || need+=(imagemagick)
-command -v xdotool >/dev/null || need+=(xdotool)
+command -v xdpyinfo >/dev/null || need+=(x11-utils)
 [ -x /usr/lib/wine/wine ] || need+=(wine)
+[ -x /usr/lib/wine/wine64 ] || need+=(wine64)
+command -v flock >/dev/null || need+=(util-linux)
+command -v locale-gen >/dev/null || need+=(locales)
 dpkg -s wine32:i386 >/dev/null 2>&1 || need+=(wine32:i386)
-
-if [ ${#need[@]} -eq 0 ]; then
-  exit 0
-fi
 
 if [ "$(id -u)" -ne 0 ]; then
   SUDO=sudo
 else
   SUDO=
 fi
-export DEBIAN_FRONTEND=noninteractive
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-  $SUDO dpkg --add-architecture i386
+
+if [ ${#need[@]} -gt 0 ]; then
+  export DEBIAN_FRONTEND=noninteractive
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $SUDO dpkg --add-architecture i386
+  fi
+  $SUDO apt-get update -q
+  $SUDO apt-get install -y -q --no-install-recommends "${need[@]}"
 fi
-$SUDO apt-get update -q
-$SUDO apt-get install -y -q --no-install-recommends "${need[@]}"
+
+# Wine takes its ANSI code page (1252) from the locale.
+if ! locale -a 2>/dev/null | grep -qix 'en_US.utf8'; then
+  $SUDO sed -i 's/^# *\(en_US.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  grep -q '^en_US.UTF-8 UTF-8' /etc/locale.gen || echo 'en_US.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
+  $SUDO locale-gen >/dev/null
+fi

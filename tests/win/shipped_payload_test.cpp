@@ -1,0 +1,44 @@
+// Every payload resource of the built setup.exe inflates to the file it was
+// made from.
+#include "engine/product_manifest.h"
+#include "engine/zstream.h"
+#include "platform/resource.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using namespace testing_support;
+
+TEST(ShippedPayload, EveryResourceInflatesToItsPayloadFile)
+{
+    const std::string setupExe = Env("QOVA_SETUP_EXE");
+    const std::string payloadDir = Env("QOVA_PAYLOAD_DIR");
+    ASSERT_FALSE(setupExe.empty());
+    TModuleHandle module = LoadModuleAsData(setupExe);
+    ASSERT_TRUE(module) << setupExe;
+
+    std::vector<ProductManifest::TPayloadRow> rows(ProductManifest::PayloadTable.begin(),
+                                                   ProductManifest::PayloadTable.end());
+    rows.insert(rows.end(), ProductManifest::DeviceTable.begin(), ProductManifest::DeviceTable.end());
+    ASSERT_EQ(21u, rows.size());
+    for (const auto& row : rows) {
+        TResourceData resource(module.get(), "BINARY", row.ResourceName);
+        const auto* bytes = static_cast<const uint8_t*>(resource.Data());
+        // One zlib stream: deflate with a 32 KB window, no preset dictionary.
+        ASSERT_GE(resource.Length(), 6u) << row.ResourceName;
+        EXPECT_EQ(0x78, bytes[0]) << row.ResourceName;
+        EXPECT_EQ(0, bytes[1] & 0x20) << row.ResourceName;
+        EXPECT_EQ(0, (bytes[0] * 256 + bytes[1]) % 31) << row.ResourceName;
+
+        TMemoryStream source;
+        source.WriteBuffer(resource.Data(), static_cast<int32_t>(resource.Length()));
+        source.SetPosition(0);
+        TZDecompressionStream z(source);
+        std::vector<unsigned char> inflated(static_cast<size_t>(z.Size()));
+        z.ReadBuffer(inflated.data(), static_cast<int32_t>(inflated.size()));
+        EXPECT_EQ(source.Size(), source.Position()) << row.ResourceName << ": bytes after the stream";
+        EXPECT_EQ(ReadBytes(payloadDir + "\\" + row.FileName), inflated) << row.FileName;
+    }
+}

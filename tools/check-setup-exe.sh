@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Checks what ships: a PE32 i386 GUI program that needs no DLL beyond the
+# system's, with its manifest and the 21 payload resources.
+#   check-setup-exe.sh PATH/setup.exe
+set -euo pipefail
+exe=$1
+dump=$(i686-w64-mingw32-objdump -p "$exe")
+fail() { echo "check-setup-exe: $*" >&2; exit 1; }
+grep -q "file format pei-i386" <<<"$dump" || fail "not a PE32 i386 image"
+grep -Eq "^Subsystem[[:space:]]+0*2[[:space:]]" <<<"$dump" || fail "not a GUI program"
+allowed='^(kernel32|user32|gdi32|advapi32|shell32|ole32|oleaut32|comctl32|comdlg32|uxtheme|msvcrt|shlwapi|version)\.dll$'
+while read -r dll; do
+  lower=$(tr 'A-Z' 'a-z' <<<"$dll")
+  grep -Eq "$allowed" <<<"$lower" || fail "imports a DLL that is not the system's: $dll"
+done < <(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$dump")
+resources=$(i686-w64-mingw32-objdump -s -j .rsrc "$exe" | wc -l)
+[ "$resources" -gt 0 ] || fail "no resources"
+echo "setup.exe: PE32 i386 GUI, $(stat -c %s "$exe") bytes, system DLLs only"

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test. Installs what is missing first.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+tools/install-deps.sh
+
+echo "== setup.exe for 32-bit Windows"
+cmake --preset win32 >/dev/null
+cmake --build --preset win32
+tools/check-setup-exe.sh build/win32/setup.exe
+tools/check-reproducible.sh
+
+# Tests run under Wine. 32-bit Wine needs a kernel that runs 32-bit programs;
+# where it cannot, the same sources are built and tested for 64-bit Windows.
+if tools/can-run-32bit.sh; then preset=win32; else preset=win64; fi
+echo "== tests under Wine ($preset)"
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset"
+ctest --preset "$preset"
+
+echo "== portable code under the sanitizers"
+cmake --preset host >/dev/null
+cmake --build --preset host
+ctest --preset host
+echo "== fuzzing the decompressing stream for ${QOVA_FUZZ_SECONDS:-60} s"
+corpus=build/host/fuzz-corpus
+mkdir -p "$corpus"
+build/host/zstream_fuzz -max_total_time="${QOVA_FUZZ_SECONDS:-60}" -rss_limit_mb=2048 -print_final_stats=1 \
+  "$corpus" build/win32/packed 2>build/host/fuzz.log || { tail -50 build/host/fuzz.log; exit 1; }
+grep -E "stat::number_of_executed_units|Done" build/host/fuzz.log | head -3
