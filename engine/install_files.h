@@ -2,6 +2,7 @@
 // choices. Free of window code: where it needs the user it asks IInstallUser.
 #pragma once
 
+#include "engine/extract_resource.h"
 #include "engine/setup_state.h"
 #include "platform/dialog_types.h"
 
@@ -20,6 +21,11 @@ public:
 // True when a payload file is never overwritten when present.
 bool IsPreserved(const std::string& fileName);
 
+// Writes one payload resource into a file; true when the file exists after.
+using TExtractFunction = bool (*)(const std::string& targetPath, const std::string& resourceName);
+
 // Runs the whole installation; false when a payload extraction reported
-// failure (the user has been told). Other failures are exceptions.
-bool InstallFiles(TSetupState& state, const TInstallChoices& choices, IInstallUser& user);
+// failure (the user has been told). Other failures are exceptions. The
+// extraction is a parameter so that tests can make a row fail.
+bool InstallFiles(TSetupState& state, const TInstallChoices& choices, IInstallUser& user,
+                  TExtractFunction extract = ExtractResource);

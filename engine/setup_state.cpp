@@ -10,3 +10,13 @@ void TSetupState::LogPath(int32_t kind, const std::string& path)
         ++FolderCounter;
     }
 }
+
+void TSetupState::ReleaseInstallLog()
+{
+    if (Installing) {
+        LogReleasePending = true;
+        return;
+    }
+    LogReleasePending = false;
+    InstallLog.reset();
+}

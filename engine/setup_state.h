@@ -18,6 +18,12 @@ struct TSetupState {
     std::unique_ptr<TInstallLog> InstallLog; // absent until the installation opens it
     int32_t FileCounter = 1;
     int32_t FolderCounter = 1;
+    bool Installing = false;        // InstallFiles is running
+    bool LogReleasePending = false; // the window closed while it ran
+
+    // Releases the log writer; while InstallFiles runs (a close request can
+    // be handled in its message passes) the release waits until it returns.
+    void ReleaseInstallLog();
 
     // Appends a file (kind 0) or folder (kind 1) entry to the log; other
     // kinds are ignored. The counter moves only after a successful write.

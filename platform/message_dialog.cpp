@@ -1,5 +1,7 @@
 #include "platform/message_dialog.h"
 
+#include "platform/text_encoding.h"
+
 #include "platform/errors.h"
 #include "platform/modal_support.h"
 #include "platform/win_error.h"
@@ -109,17 +111,7 @@ private:
 
     // Texts are in the system code page; the dialog's A window functions
     // give them back the same way.
-    void AppendText(const std::string& text)
-    {
-        std::wstring wide;
-        if (!text.empty()) {
-            const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-            wide.resize(static_cast<size_t>(std::max(length, 0)));
-            if (length > 0)
-                MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-        }
-        AppendWide(wide);
-    }
+    void AppendText(const std::string& text) { AppendWide(SystemToWide(text)); }
 
     std::vector<WORD> words_;
 };
