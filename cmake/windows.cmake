@@ -47,7 +47,8 @@ ExternalProject_Add(host_tools
     CMAKE_ARGS -DCMAKE_BUILD_TYPE=Release -DQOVA_SOURCE_DIR=${CMAKE_SOURCE_DIR}
     INSTALL_COMMAND ""
     BUILD_ALWAYS ON
-    BUILD_BYPRODUCTS ${CMAKE_BINARY_DIR}/host-tools/pack_payload ${CMAKE_BINARY_DIR}/host-tools/make_test_data)
+    BUILD_BYPRODUCTS ${CMAKE_BINARY_DIR}/host-tools/pack_payload ${CMAKE_BINARY_DIR}/host-tools/make_test_data
+        ${CMAKE_BINARY_DIR}/host-tools/make_artwork)
 
 set(packed_dir ${CMAKE_BINARY_DIR}/packed)
 set(zopfli_arg)
@@ -62,6 +63,21 @@ add_custom_command(
     COMMENT "Compressing the payload"
     VERBATIM)
 add_custom_target(qova_packed_payload DEPENDS ${packed_dir}/payload.rc)
+
+# The window's icons and glyphs, drawn by a host program.
+set(artwork_dir ${CMAKE_BINARY_DIR}/artwork)
+set(artwork_files)
+foreach(name IN ITEMS mainicon.ico qova32.ico qovasim32.ico
+        glyph_continue.bmp glyph_back.bmp glyph_exit.bmp glyph_folder.bmp)
+    list(APPEND artwork_files ${artwork_dir}/${name})
+endforeach()
+add_custom_command(
+    OUTPUT ${artwork_files}
+    COMMAND ${CMAKE_BINARY_DIR}/host-tools/make_artwork ${artwork_dir}
+    DEPENDS host_tools ${CMAKE_BINARY_DIR}/host-tools/make_artwork
+    COMMENT "Drawing the icons and glyphs"
+    VERBATIM)
+add_custom_target(qova_artwork DEPENDS ${artwork_files})
 
 add_subdirectory(setup)
 

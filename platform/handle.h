@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 #include <objbase.h>
 
 #include <utility>
@@ -75,6 +76,7 @@ inline void DeleteBitmap(HBITMAP o) { ::DeleteObject(o); }
 inline void DeleteBrush(HBRUSH o) { ::DeleteObject(o); }
 inline void DestroyIco(HICON i) { ::DestroyIcon(i); }
 inline void DeleteMemDC(HDC dc) { ::DeleteDC(dc); }
+inline void DestroyImages(HIMAGELIST l) { ::ImageList_Destroy(l); }
 } // namespace handle_detail
 
 // CreateFile and FindFirstFile fail with INVALID_HANDLE_VALUE, most others with null.
@@ -89,6 +91,7 @@ using TBitmapHandle = TUniqueHandle<TNullTraits<HBITMAP, handle_detail::DeleteBi
 using TBrushHandle = TUniqueHandle<TNullTraits<HBRUSH, handle_detail::DeleteBrush>>;
 using TIconHandle = TUniqueHandle<TNullTraits<HICON, handle_detail::DestroyIco>>;
 using TMemoryDC = TUniqueHandle<TNullTraits<HDC, handle_detail::DeleteMemDC>>;
+using TImageListHandle = TUniqueHandle<TNullTraits<HIMAGELIST, handle_detail::DestroyImages>>;
 
 // Owning pointer to a COM interface; put() releases the old pointer first.
 template <typename I>
@@ -125,4 +128,24 @@ public:
 
 private:
     I* p_ = nullptr;
+};
+
+// The calling thread in a single-threaded COM apartment for the object's
+// life. CoUninitialize is called only when the initialisation succeeded
+// (S_OK, or S_FALSE when the thread was already in one).
+class TComApartment {
+public:
+    TComApartment() noexcept : result_(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+    TComApartment(const TComApartment&) = delete;
+    TComApartment& operator=(const TComApartment&) = delete;
+    ~TComApartment()
+    {
+        if (SUCCEEDED(result_))
+            ::CoUninitialize();
+    }
+
+    HRESULT Result() const noexcept { return result_; }
+
+private:
+    HRESULT result_;
 };

@@ -1,0 +1,33 @@
+#include "platform/dll_search.h"
+
+#include <windows.h>
+
+namespace {
+
+// Found at run time: a static import of a call the system lacks would stop
+// the program from starting at all.
+template <typename F>
+F KernelFunction(const char* name)
+{
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    return kernel ? reinterpret_cast<F>(GetProcAddress(kernel, name)) : nullptr;
+}
+
+} // namespace
+
+void RestrictDllSearch()
+{
+    using TSetDefaultDllDirectories = BOOL(WINAPI*)(DWORD);
+    using TSetDllDirectoryA = BOOL(WINAPI*)(LPCSTR);
+    using TSetSearchPathMode = BOOL(WINAPI*)(DWORD);
+
+    if (auto setDefault = KernelFunction<TSetDefaultDllDirectories>("SetDefaultDllDirectories"))
+        if (setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32))
+            return;
+    // Without the default-directory call: drop the current folder from the
+    // search and make SearchPath look in it last.
+    if (auto setDirectory = KernelFunction<TSetDllDirectoryA>("SetDllDirectoryA"))
+        setDirectory("");
+    if (auto setMode = KernelFunction<TSetSearchPathMode>("SetSearchPathMode"))
+        setMode(BASE_SEARCH_PATH_ENABLE_SAFE_SEARCHMODE | BASE_SEARCH_PATH_PERMANENT);
+}

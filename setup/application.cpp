@@ -1,0 +1,101 @@
+#include "setup/application.h"
+
+#include "platform/errors.h"
+
+namespace Application {
+
+namespace {
+
+HWND mainWindow = nullptr;
+
+TErrorReportHook& Hook()
+{
+    static TErrorReportHook hook;
+    return hook;
+}
+
+void Dispatch(MSG& msg)
+{
+    if (mainWindow && IsDialogMessageA(mainWindow, &msg))
+        return;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+}
+
+std::string MessageOf(const std::exception_ptr& error)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::exception& e) {
+        return ExceptionText(e);
+    } catch (...) {
+        return "Unexpected failure";
+    }
+}
+
+} // namespace
+
+void SetMainWindow(HWND window)
+{
+    mainWindow = window;
+}
+
+HWND MainWindow()
+{
+    return mainWindow;
+}
+
+int Run()
+{
+    MSG msg;
+    for (;;) {
+        const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        if (got == 0)
+            return static_cast<int>(msg.wParam);
+        if (got == -1)
+            return 1;
+        Dispatch(msg);
+    }
+}
+
+void ProcessMessages()
+{
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        Dispatch(msg);
+    }
+}
+
+std::string ErrorReportText(const std::string& message)
+{
+    if (!message.empty() && static_cast<unsigned char>(message.back()) > static_cast<unsigned char>('.'))
+        return message + ".";
+    return message;
+}
+
+void HandleException(std::exception_ptr error) noexcept
+{
+    try {
+        const std::string text = ErrorReportText(MessageOf(error));
+        if (const auto& hook = Hook()) {
+            hook(text);
+            return;
+        }
+        HWND owner = mainWindow && IsWindowVisible(mainWindow) ? mainWindow : nullptr;
+        MessageBoxA(owner, text.c_str(), Title, MB_OK | MB_ICONERROR | (owner ? 0 : MB_TASKMODAL));
+    } catch (...) {
+        // Out of memory for the text itself: a fixed report is all that is left.
+        MessageBoxA(nullptr, "Out of memory.", Title, MB_OK | MB_ICONERROR | MB_TASKMODAL);
+    }
+}
+
+void SetErrorReportHook(TErrorReportHook hook)
+{
+    Hook() = std::move(hook);
+}
+
+} // namespace Application

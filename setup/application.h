@@ -1,0 +1,42 @@
+// The program around the one form: its title, the message loop, letting
+// pending messages run from inside a handler, and the default error report.
+#pragma once
+
+#include <windows.h>
+
+#include <exception>
+#include <functional>
+#include <string>
+
+namespace Application {
+
+// The application title: the main window's caption, its task-bar text and
+// the caption of the error report.
+inline constexpr const char* Title = "Installation program";
+
+// The window whose dialog keys (Tab between controls) the loops handle.
+void SetMainWindow(HWND window);
+HWND MainWindow();
+
+// Dispatches messages until WM_QUIT; returns its exit code.
+int Run();
+
+// One pass over the pending messages. A WM_QUIT met on the way is posted
+// again so that the outer loop still ends.
+void ProcessMessages();
+
+// The text of the error report for an exception's message: "." appended
+// when the message is not empty and its last byte sorts after ".".
+std::string ErrorReportText(const std::string& message);
+
+// The default error report: a message box with the application title, the
+// error icon and OK. Called where an exception would leave a window
+// procedure or the program; never throws.
+void HandleException(std::exception_ptr error) noexcept;
+
+// Tests read the reports instead: while a hook is set, HandleException
+// passes the text to it and shows nothing. An empty function removes it.
+using TErrorReportHook = std::function<void(const std::string& text)>;
+void SetErrorReportHook(TErrorReportHook hook);
+
+} // namespace Application

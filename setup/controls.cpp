@@ -1,0 +1,126 @@
+#include "setup/controls.h"
+
+#include "platform/errors.h"
+#include "platform/handle.h"
+#include "platform/win_error.h"
+
+#include <commctrl.h>
+
+#include <vector>
+
+namespace {
+
+constexpr UINT_PTR ForwardId = 2;
+constexpr UINT_PTR CursorId = 3;
+
+LRESULT CALLBACK ForwardProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                             DWORD_PTR data) noexcept
+{
+    switch (message) {
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_DRAWITEM:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+        return SendMessageA(reinterpret_cast<HWND>(data), message, wParam, lParam);
+    case WM_NCDESTROY:
+        RemoveWindowSubclass(window, ForwardProc, ForwardId);
+        break;
+    }
+    return DefSubclassProc(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK CursorProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                            DWORD_PTR data) noexcept
+{
+    if (message == WM_SETCURSOR && LOWORD(lParam) == HTCLIENT) {
+        if (HCURSOR cursor = *reinterpret_cast<const HCURSOR*>(data)) {
+            SetCursor(cursor);
+            return TRUE;
+        }
+    } else if (message == WM_NCDESTROY) {
+        RemoveWindowSubclass(window, CursorProc, CursorId);
+    }
+    return DefSubclassProc(window, message, wParam, lParam);
+}
+
+} // namespace
+
+HWND CreateControl(HWND parent, const char* className, const std::string& text, DWORD style, DWORD exStyle,
+                   const RECT& bounds, int id, HFONT font)
+{
+    HWND control = CreateWindowExA(exStyle, className, text.c_str(), WS_CHILD | style, bounds.left, bounds.top,
+                                   bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr),
+                                   nullptr);
+    if (!control)
+        throw Exception(std::string("Cannot create a control of class ") + className + ". " +
+                        SystemErrorText(GetLastError()));
+    if (font)
+        SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return control;
+}
+
+RECT Bounds(int left, int top, int width, int height)
+{
+    return RECT{left, top, left + width, top + height};
+}
+
+std::string WindowText(HWND window)
+{
+    const int length = GetWindowTextLengthA(window);
+    if (length <= 0)
+        return {};
+    std::vector<char> buffer(static_cast<size_t>(length) + 1);
+    const int got = GetWindowTextA(window, buffer.data(), length + 1);
+    return std::string(buffer.data(), static_cast<size_t>(got > 0 ? got : 0));
+}
+
+SIZE TextSize(HFONT font, const std::string& text)
+{
+    SIZE size{0, 0};
+    HDC screen = GetDC(nullptr);
+    if (!screen)
+        return size;
+    HGDIOBJ old = SelectObject(screen, font);
+    TEXTMETRICA metrics{};
+    GetTextMetricsA(screen, &metrics);
+    RECT bounds{0, 0, 0, 0};
+    if (!text.empty())
+        DrawTextA(screen, text.c_str(), static_cast<int>(text.size()), &bounds,
+                  DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX | DT_LEFT | DT_TOP);
+    SelectObject(screen, old);
+    ReleaseDC(nullptr, screen);
+    size.cx = bounds.right - bounds.left;
+    size.cy = metrics.tmHeight;
+    return size;
+}
+
+RECT RectInParent(HWND window)
+{
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    MapWindowPoints(HWND_DESKTOP, GetParent(window), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+void ArrangeFrontToBack(std::initializer_list<HWND> windows)
+{
+    HWND previous = HWND_TOP;
+    for (HWND window : windows) {
+        SetWindowPos(window, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        previous = window;
+    }
+}
+
+void ForwardNotifications(HWND container, HWND target)
+{
+    SetWindowSubclass(container, ForwardProc, ForwardId, reinterpret_cast<DWORD_PTR>(target));
+}
+
+void UseCursor(HWND control, const HCURSOR* cursor)
+{
+    SetWindowSubclass(control, CursorProc, CursorId, reinterpret_cast<DWORD_PTR>(cursor));
+}

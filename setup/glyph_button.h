@@ -1,0 +1,47 @@
+// A graphic push button: a standard owner-drawn Button showing a glyph and
+// its caption in the system's visual style. It acts on mouse clicks only:
+// it never keeps the keyboard focus and has no accelerator.
+#pragma once
+
+#include "platform/handle.h"
+
+#include <string>
+
+class TGlyphButton {
+public:
+    struct TOptions {
+        const char* GlyphResource; // bitmap, images side by side, bottom-left pixel transparent
+        int ImageCount;            // 1, or 2 when the second image is the disabled state
+        bool Flat;                 // no frame unless the mouse is over it
+    };
+
+    TGlyphButton() = default;
+    ~TGlyphButton();
+    TGlyphButton(const TGlyphButton&) = delete;
+    TGlyphButton& operator=(const TGlyphButton&) = delete;
+
+    void Create(HWND parent, int id, const std::string& caption, const RECT& bounds, HFONT font,
+                const TOptions& options);
+
+    HWND Handle() const { return handle_; }
+    // Null shows the class cursor (the arrow).
+    void SetCursor(HCURSOR cursor) { cursor_ = cursor; }
+
+    // WM_DRAWITEM of the button. What lies behind it comes from the
+    // parent's answer to WM_CTLCOLORBTN.
+    void Draw(const DRAWITEMSTRUCT& item) const;
+
+private:
+    static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                         DWORD_PTR data) noexcept;
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void DrawFrame(HDC dc, const RECT& bounds, bool pressed, bool disabled, RECT& content, POINT& shift) const;
+
+    HWND handle_ = nullptr;
+    TImageListHandle glyphs_;
+    SIZE glyphSize_{};
+    int imageCount_ = 1;
+    bool flat_ = false;
+    bool hot_ = false;
+    HCURSOR cursor_ = nullptr;
+};
