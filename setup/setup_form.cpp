@@ -30,16 +30,13 @@ enum TControlId : int {
     IconImageId,
     ContinueBtId,
     ExitBtId,
-    ProductNameLabelId,
     BackBtId,
     Image1Id,
     BottomPanelId,
-    CopyLabelId,
-    LinkId,
     Panel1Id,
     PageControl1Id,
     TabSheetId = 120, // six in a row
-    LabelId = 130,    // labels on the pages, numbered as they come
+    LabelId = 130,    // labels, numbered as they are made
     FolderEditId = 160,
     SelectFolderBtId,
     DeskIconCheckId,
@@ -167,11 +164,12 @@ HWND TSetupForm::CreateFixedLabel(HWND parent, const std::string& text, const RE
     return label;
 }
 
-HWND TSetupForm::CreateRightLabel(HWND parent, const std::string& text, int right, int top, HFONT font)
+HWND TSetupForm::CreateRightLabel(HWND parent, const std::string& text, int right, int top, HFONT font,
+                                  DWORD extraStyle)
 {
     const SIZE size = TextSize(font, text);
     const int id = LabelId + static_cast<int>(labels_.size());
-    HWND label = CreateControl(parent, WC_STATICA, text, LabelStyle | SS_RIGHT, 0,
+    HWND label = CreateControl(parent, WC_STATICA, text, LabelStyle | SS_RIGHT | extraStyle, 0,
                                Bounds(right - size.cx, top, size.cx, size.cy), id, font);
     labels_.push_back(TLabelStyle{label, CLR_DEFAULT, false, right - size.cx, top, right, true});
     return label;
@@ -223,8 +221,7 @@ void TSetupForm::CreateControls()
                                 WS_EX_CONTROLPARENT, Bounds(0, 206, ClientWidth, 20), BottomPanelId, nullptr);
     ForwardNotifications(BottomPanel, form);
     CopyLabel = CreateLabel(BottomPanel, CopyrightLine, 4, 3, copyFont_.get(), RGB(128, 128, 128));
-    Link = CreateRightLabel(BottomPanel, MakerDisplayAddress, 375, 3, linkFont_.get());
-    SetWindowLongPtrA(Link, GWL_STYLE, GetWindowLongPtrA(Link, GWL_STYLE) | SS_NOTIFY);
+    Link = CreateRightLabel(BottomPanel, MakerDisplayAddress, 375, 3, linkFont_.get(), SS_NOTIFY);
     UseCursor(Link, &handCursor_);
 
     Panel1 = CreateControl(form, WC_STATICA, "", WS_VISIBLE | WS_CLIPSIBLINGS | SS_OWNERDRAW, 0,
@@ -670,30 +667,20 @@ LRESULT TSetupForm::OnDrawItem(const DRAWITEMSTRUCT& item)
     }
 }
 
-void TSetupForm::OnCommand(int id, int code)
+void TSetupForm::OnCommand(HWND control, int code)
 {
-    if (id == LinkId && code == STN_CLICKED) {
+    if (control == Link && code == STN_CLICKED)
         LinkClick();
+    else if (code != BN_CLICKED)
         return;
-    }
-    if (code != BN_CLICKED)
-        return;
-    switch (id) {
-    case ContinueBtId:
+    else if (control == ContinueBt.Handle())
         ContinueBtClick();
-        break;
-    case BackBtId:
+    else if (control == BackBt.Handle())
         BackBtClick();
-        break;
-    case ExitBtId:
+    else if (control == ExitBt.Handle())
         ExitBtClick();
-        break;
-    case SelectFolderBtId:
+    else if (control == SelectFolderBt.Handle())
         SelectFolderBtClick();
-        break;
-    default:
-        break;
-    }
 }
 
 LRESULT TSetupForm::OnNotify(const NMHDR& header)
@@ -737,7 +724,7 @@ LRESULT TSetupForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
     case WM_COMMAND:
         if (lParam)
-            OnCommand(LOWORD(wParam), HIWORD(wParam));
+            OnCommand(reinterpret_cast<HWND>(lParam), HIWORD(wParam));
         return 0;
     case WM_NOTIFY:
         return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));

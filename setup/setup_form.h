@@ -101,7 +101,8 @@ private:
                      bool overGradient = false);
     HWND CreateFixedLabel(HWND parent, const std::string& text, const RECT& bounds, HFONT font, COLORREF colour,
                           DWORD align);
-    HWND CreateRightLabel(HWND parent, const std::string& text, int right, int top, HFONT font);
+    HWND CreateRightLabel(HWND parent, const std::string& text, int right, int top, HFONT font,
+                          DWORD extraStyle = 0);
     void SetLabelText(HWND label, const std::string& text);
     const TLabelStyle* FindLabel(HWND window) const;
     void ComposeBackground();
@@ -113,7 +114,7 @@ private:
 
     LRESULT OnCtlColor(HDC dc, HWND control);
     LRESULT OnDrawItem(const DRAWITEMSTRUCT& item);
-    void OnCommand(int id, int code);
+    void OnCommand(HWND control, int code);
     LRESULT OnNotify(const NMHDR& header);
     void OnActivate(WPARAM wParam);
 
