@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-std::wstring SystemToWide(const std::string& text)
+std::wstring AnsiToWide(const std::string& text)
 {
     if (text.empty())
         return {};

@@ -4,4 +4,4 @@
 #include <string>
 
 // The text in UTF-16, read as the system's ANSI code page.
-std::wstring SystemToWide(const std::string& text);
+std::wstring AnsiToWide(const std::string& text);
