@@ -1,0 +1,7 @@
+// Conversion between the system code page (CP_ACP) and UTF-16.
+#pragma once
+
+#include <string>
+
+std::wstring AnsiToWide(const std::string& text);
+std::string WideToAnsi(const std::wstring& text);
