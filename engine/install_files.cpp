@@ -39,10 +39,10 @@ void CreateProgramLinks(TSetupState& state, const std::string& folder)
     const std::string program = state.InstallDir + PayloadTable[0].FileName;
     const std::string simulator = state.InstallDir + PayloadTable[1].FileName;
     CreateShellLink(state, state.InstallDir, program, "",
-                    SystemToWide(folder + ProductIdentity.ShortName + ".lnk"), ProductIdentity.FullName,
+                    AnsiToWide(folder + ProductIdentity.ShortName + ".lnk"), ProductIdentity.FullName,
                     program, 0);
     CreateShellLink(state, state.InstallDir, simulator, "",
-                    SystemToWide(folder + ProductIdentity.SimShortName + ".lnk"),
+                    AnsiToWide(folder + ProductIdentity.SimShortName + ".lnk"),
                     ProductIdentity.SimFullName, simulator, 0);
 }
 

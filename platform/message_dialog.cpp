@@ -111,7 +111,7 @@ private:
 
     // Texts are in the system code page; the dialog's A window functions
     // give them back the same way.
-    void AppendText(const std::string& text) { AppendWide(SystemToWide(text)); }
+    void AppendText(const std::string& text) { AppendWide(AnsiToWide(text)); }
 
     std::vector<WORD> words_;
 };

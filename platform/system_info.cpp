@@ -25,3 +25,10 @@ std::string ExpandEnvironment(const std::string& text)
         return {};
     return std::string(buffer.data());
 }
+
+TLocalDate LocalDate()
+{
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    return {now.wYear, now.wMonth, now.wDay};
+}

@@ -9,3 +9,12 @@ bool IsWindowsNT();
 // The text with environment variables expanded; a reference to an undefined
 // variable stays as written. "" when the system cannot expand it.
 std::string ExpandEnvironment(const std::string& text);
+
+struct TLocalDate {
+    int Year = 0;
+    int Month = 0; // 1 to 12
+    int Day = 0;   // 1 to 31
+};
+
+// Today by the local clock.
+TLocalDate LocalDate();

@@ -1,7 +1,7 @@
-// Conversions between the system code page and UTF-16.
+// Conversion between the system code page (CP_ACP) and UTF-16.
 #pragma once
 
 #include <string>
 
-// The text in UTF-16, read as the system's ANSI code page.
-std::wstring SystemToWide(const std::string& text);
+std::wstring AnsiToWide(const std::string& text);
+std::string WideToAnsi(const std::wstring& text);

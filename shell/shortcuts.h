@@ -6,6 +6,10 @@
 #include <cstdint>
 #include <string>
 
+// The folder part of a link file: up to its last backslash, which stays
+// only for a drive root (as in C:\) or a lone leading backslash.
+std::wstring LinkFolderOf(const std::wstring& linkFile);
+
 // Writes a shell link through the shell's link object and logs it (and its
 // folder, when it had to create that). Raises "%s, ClassID: %s" or
 // "Interface not supported" when the link object is not available.

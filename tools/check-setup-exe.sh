@@ -13,6 +13,11 @@ while read -r dll; do
   lower=$(tr 'A-Z' 'a-z' <<<"$dll")
   grep -Eq "$allowed" <<<"$lower" || fail "imports a DLL that is not the system's: $dll"
 done < <(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$dump")
-resources=$(i686-w64-mingw32-objdump -s -j .rsrc "$exe" | wc -l)
-[ "$resources" -gt 0 ] || fail "no resources"
+list=$(wrestool -l "$exe")
+binaries=$(grep -c "^--type='BINARY'" <<<"$list" || true)
+[ "$binaries" -eq 21 ] || fail "$binaries resources of type BINARY, not 21"
+grep -q "^--type=14 --name='MAINICON'" <<<"$list" || fail "no MAINICON"
+manifest=$(wrestool -x --raw --type=24 --name=1 "$exe")
+grep -q 'name="Microsoft.Windows.Common-Controls" version="6.0.0.0"' <<<"$manifest" || fail "manifest without common controls 6.0"
+grep -q 'requestedExecutionLevel level="requireAdministrator"' <<<"$manifest" || fail "manifest does not ask for administrator rights"
 echo "setup.exe: PE32 i386 GUI, $(stat -c %s "$exe") bytes, system DLLs only"

@@ -14,7 +14,7 @@ tools/check-reproducible.sh
 # where it cannot, the same sources are built and tested for 64-bit Windows.
 if tools/can-run-32bit.sh; then preset=win32; else preset=win64; fi
 echo "== tests under Wine ($preset)"
-cmake --preset "$preset" >/dev/null
+cmake --preset "$preset" -DQOVA_BUILD_TESTS=ON >/dev/null
 cmake --build --preset "$preset"
 ctest --preset "$preset"
 

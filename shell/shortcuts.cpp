@@ -1,0 +1,67 @@
+#include "shell/shortcuts.h"
+
+#include "platform/com_object.h"
+#include "platform/file_stream.h"
+#include "platform/file_system.h"
+#include "platform/shell_notify.h"
+#include "platform/text_encoding.h"
+
+#include <shlobj.h>
+
+std::wstring LinkFolderOf(const std::wstring& linkFile)
+{
+    const auto slash = linkFile.find_last_of(L'\\');
+    if (slash == std::wstring::npos)
+        return {};
+    if (slash == 0 || linkFile[slash - 1] == L':')
+        return linkFile.substr(0, slash + 1);
+    return linkFile.substr(0, slash);
+}
+
+void CreateShellLink(TSetupState& state, const std::string& workingFolder, const std::string& targetPath,
+                     const std::string& arguments, const std::wstring& linkFile, const std::string& description,
+                     const std::string& iconFile, int32_t iconIndex)
+{
+    const std::string linkFolder = WideToAnsi(LinkFolderOf(linkFile));
+    {
+        // Released in reverse order at the end of this block, also on an error.
+        const TComPtr<IUnknown> object = CreateComObject(CLSID_ShellLink);
+        const auto link = QueryComInterface<IShellLinkA>(object.get(), IID_IShellLinkA);
+        const auto file = QueryComInterface<IPersistFile>(object.get(), IID_IPersistFile);
+
+        // The settings' results are not examined: a link with a missing
+        // target is still worth having.
+        link->SetArguments(arguments.c_str());
+        link->SetPath(targetPath.c_str());
+        link->SetWorkingDirectory(workingFolder.c_str());
+        link->SetDescription(description.c_str());
+        link->SetIconLocation(iconFile.c_str(), iconIndex);
+
+        if (!DirectoryExists(linkFolder)) {
+            CreateSingleFolder(linkFolder);
+            state.LogPath(lkFolder, linkFolder);
+        }
+        file->Save(linkFile.c_str(), FALSE);
+        // Logged whatever the save returned, so the uninstaller looks for it.
+        state.LogPath(lkFile, WideToAnsi(linkFile));
+    }
+    NotifyShellFolderCreated(linkFolder);
+}
+
+void CreateUrlShortcut(TSetupState& state, const std::string& folder, const std::string& name,
+                       const std::string& url, const std::string& iconFile, int32_t iconIndex)
+{
+    const std::string dir = IncludeTrailingBackslash(folder);
+    std::string text = "[DEFAULT]\r\nBASEURL=" + url + "\r\n[InternetShortcut]\r\nURL=" + url + "\r\n";
+    if (!iconFile.empty())
+        text += "IconIndex=" + std::to_string(iconIndex) + "\r\nIconFile=" + iconFile + "\r\n";
+    const std::string fileName = dir + name + ".url";
+
+    TFileStream stream(fileName);
+    // Write reports a short write by its result and never raises, so the
+    // close and the log entry below are reached once the file exists.
+    stream.Write(text.data(), static_cast<int32_t>(text.size()));
+    stream.Close();
+    state.LogPath(lkFile, fileName);
+    NotifyShellFolderCreated(dir);
+}

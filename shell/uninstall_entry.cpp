@@ -1,0 +1,50 @@
+#include "shell/uninstall_entry.h"
+
+#include "engine/product_manifest.h"
+#include "platform/registry.h"
+
+#include <cstdio>
+
+namespace {
+
+const char* const UninstallListPath = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+
+} // namespace
+
+std::string InstallDateText(const TLocalDate& date)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d%02d%02d", date.Year, date.Month, date.Day);
+    return text;
+}
+
+void RegisterUninstall(const TSetupState& state)
+{
+    using namespace ProductManifest;
+    const TProductIdentity& id = ProductIdentity;
+    const TRegKey key =
+        CreateRegKey(HKEY_LOCAL_MACHINE, std::string(UninstallListPath) + id.ShortName, KEY_ALL_ACCESS);
+    // Without the rights to the machine's list the product simply is not listed.
+    if (!key)
+        return;
+    const HKEY k = key.get();
+    const std::string& dir = state.InstallDir;
+    WriteRegString(k, "DisplayName", id.FullName);
+    WriteRegString(k, "DisplayIcon", dir + PayloadTable[0].FileName + ",0");
+    WriteRegString(k, "UninstallPath", dir);
+    // The system runs this command line elevated: quoted, a space in the
+    // folder cannot make it start C:\Program.exe instead.
+    WriteRegString(k, "UninstallString", "\"" + dir + PayloadTable[2].FileName + "\"");
+    WriteRegString(k, "InstallLocation", dir);
+    WriteRegString(k, "DisplayVersion", id.VersionText);
+    WriteRegString(k, "Comments", std::string("Thank you for using ") + id.ShortName + "!");
+    WriteRegString(k, "Contact", id.ContactAddress);
+    WriteRegString(k, "Publisher", id.PublisherName);
+    WriteRegString(k, "URLInfoAbout", id.AboutURL);
+    WriteRegString(k, "URLUpdateInfo", id.UpdateURL);
+    WriteRegDword(k, "NoModify", 1);
+    WriteRegDword(k, "NoRepair", 1);
+    WriteRegDword(k, "VersionMajor", static_cast<DWORD>(VersionMajor));
+    WriteRegDword(k, "VersionMinor", static_cast<DWORD>(VersionMinor));
+    WriteRegString(k, "InstallDate", InstallDateText(LocalDate()));
+}

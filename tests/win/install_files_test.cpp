@@ -1,0 +1,416 @@
+// Whole installations from the wizard's choices: real files, real links,
+// real profile files, the registry redirected to scratch keys.
+#include "engine/install_files.h"
+
+#include "engine/product_manifest.h"
+#include "platform/errors.h"
+#include "platform/registry.h"
+#include "shell/uninstall_entry.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <vector>
+
+using namespace testing_support;
+
+namespace {
+
+const char* const ShellFoldersKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+const char* const UninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\QOVA";
+
+struct TQuestion {
+    std::string Text;
+    TMsgDlgType Type;
+    unsigned Buttons;
+};
+
+// Answers the procedure's dialogs from a script and records them.
+class TScriptedUser : public IInstallUser {
+public:
+    int MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons) override
+    {
+        Asked.push_back({text, type, buttons});
+        if (Answers.empty()) {
+            ADD_FAILURE() << "unexpected dialog: " << text;
+            return mrCancel;
+        }
+        const int answer = Answers.front();
+        Answers.pop_front();
+        return answer;
+    }
+    void ProcessMessages() override { ++MessagePasses; }
+
+    std::deque<int> Answers;
+    std::vector<TQuestion> Asked;
+    int MessagePasses = 0;
+};
+
+// Extraction that reports failure from one payload row on, as a damaged
+// disk would make it; earlier rows are really written.
+int failingRow = -1;
+int extractCalls = 0;
+bool FailingExtract(const std::string& target, const std::string& resource)
+{
+    if (failingRow >= 0 && resource == ProductManifest::PayloadTable[static_cast<size_t>(failingRow)].ResourceName)
+        return false;
+    ++extractCalls;
+    return ExtractResource(target, resource);
+}
+
+struct TLogOptions {
+    bool DeskIcon = true;
+    bool StartIcon = true;
+    bool CreatedFolder = true;
+};
+
+class InstallFilesTest : public testing::Test {
+protected:
+    InstallFilesTest()
+    {
+        desktop = root / "Desktop";
+        programs = root / "Start Menu\\Programs";
+        settings = root / "AppData\\Norvane\\QOVA";
+        CreateDirectoryA(desktop.c_str(), nullptr);
+        CreateDirectoryA((root / "Start Menu").c_str(), nullptr);
+        CreateDirectoryA(programs.c_str(), nullptr);
+        CreateDirectoryA((root / "AppData").c_str(), nullptr);
+        CreateDirectoryA((root / "AppData\\Norvane").c_str(), nullptr);
+        CreateDirectoryA(settings.c_str(), nullptr);
+        SetRegString(HKEY_CURRENT_USER, ShellFoldersKey, "Desktop", desktop);
+        SetRegString(HKEY_CURRENT_USER, ShellFoldersKey, "Programs", programs);
+        state.ProgramIniPath = settings + "\\qova.ini";
+        state.SimulatorIniPath = settings + "\\qovasim.ini";
+        installDir = root / "Program Files\\QOVA\\";
+        choices.FolderText = root / "Program Files\\QOVA";
+        failingRow = -1;
+        extractCalls = 0;
+    }
+
+    bool Install() { return InstallFiles(state, choices, user); }
+
+    std::string ExpectedLog(const TLogOptions& options) const
+    {
+        std::string log = "[Application]\r\nShortName=QOVA\r\nFullName=Qovarium\r\nVersion=1.5\r\n[Files]\r\n";
+        int file = 1;
+        auto addFile = [&](const std::string& path) { log += std::to_string(file++) + "=" + path + "\r\n"; };
+        for (const auto& row : ProductManifest::PayloadTable)
+            addFile(installDir + row.FileName);
+        if (options.DeskIcon) {
+            addFile(desktop + "\\QOVA.lnk");
+            addFile(desktop + "\\QOVAsim.lnk");
+        }
+        const std::string group = programs + "\\QOVA\\";
+        const std::string urlFolder = options.StartIcon ? group : installDir;
+        if (options.StartIcon) {
+            addFile(group + "QOVA.lnk");
+            addFile(group + "QOVAsim.lnk");
+        }
+        addFile(urlFolder + "Norvane web page.url");
+        addFile(urlFolder + "Brelkon web page.url");
+        addFile(state.ProgramIniPath);
+        addFile(state.SimulatorIniPath);
+        log += "[Folders]\r\n";
+        int folder = 1;
+        auto addFolder = [&](const std::string& path) { log += std::to_string(folder++) + "=" + path + "\r\n"; };
+        if (options.StartIcon)
+            addFolder(group);
+        for (const char* name : ProductManifest::DataFolderTable)
+            addFolder(installDir + name);
+        if (options.CreatedFolder)
+            addFolder(installDir);
+        return log;
+    }
+
+    std::string Log() const { return ReadText(installDir + "install.log"); }
+
+    bool Registered(std::string* location = nullptr) const
+    {
+        DWORD type = 0;
+        std::vector<unsigned char> data;
+        if (!QueryRegValue(HKEY_LOCAL_MACHINE, UninstallKey, "InstallLocation", type, data))
+            return false;
+        if (location)
+            *location = std::string(data.begin(), data.end()).c_str();
+        return true;
+    }
+
+    std::string DeviceFile(const char* folder, size_t row) const
+    {
+        return installDir + folder + "\\" + ProductManifest::DeviceTable[row].FileName;
+    }
+
+    TScratchRegistry registry;
+    TTempDir root;
+    std::string desktop, programs, settings, installDir;
+    TSetupState state;
+    TInstallChoices choices;
+    TScriptedUser user;
+};
+
+TEST_F(InstallFilesTest, FreshFolderGivesTheCompleteLog)
+{
+    ASSERT_TRUE(Install());
+    EXPECT_EQ(installDir, state.InstallDir);
+    EXPECT_EQ(ExpectedLog({}), Log());
+    EXPECT_TRUE(user.Asked.empty());
+    EXPECT_EQ(1, user.MessagePasses);
+
+    const std::string payloadDir = Env("QOVA_PAYLOAD_DIR");
+    for (const auto& row : ProductManifest::PayloadTable)
+        EXPECT_EQ(ReadBytes(payloadDir + "\\" + row.FileName), ReadBytes(installDir + row.FileName)) << row.FileName;
+    for (size_t i = 0; i < ProductManifest::DeviceTable.size(); ++i)
+        EXPECT_EQ(ReadBytes(payloadDir + "\\" + ProductManifest::DeviceTable[i].FileName),
+                  ReadBytes(DeviceFile("Devices", i)));
+    EXPECT_FALSE(PathExists(installDir + "Dispositivos"));
+    EXPECT_TRUE(PathExists(desktop + "\\QOVAsim.lnk"));
+    EXPECT_TRUE(PathExists(programs + "\\QOVA\\Brelkon web page.url"));
+    // English on a first installation leaves the settings files alone.
+    EXPECT_FALSE(PathExists(state.ProgramIniPath));
+    EXPECT_FALSE(PathExists(state.SimulatorIniPath));
+    std::string location;
+    ASSERT_TRUE(Registered(&location));
+    EXPECT_EQ(installDir, location);
+    EXPECT_TRUE(state.InstallLog) << "the form keeps the writer";
+    EXPECT_FALSE(state.Installing);
+}
+
+TEST_F(InstallFilesTest, LogVariantsFollowTheChoices)
+{
+    {
+        SCOPED_TRACE("desktop box cleared");
+        choices.DeskIcon = false;
+        ASSERT_TRUE(Install());
+        EXPECT_EQ(ExpectedLog({.DeskIcon = false}), Log());
+        EXPECT_FALSE(PathExists(desktop + "\\QOVA.lnk"));
+    }
+    {
+        SCOPED_TRACE("Start-menu box cleared, into the existing folder with its old log");
+        WriteBytes(installDir + "install.log", "[Files]\r\n40=C:\\stale.txt\r\n[Other]\r\nx=1\r\n");
+        TSetupState again;
+        again.ProgramIniPath = state.ProgramIniPath;
+        again.SimulatorIniPath = state.SimulatorIniPath;
+        state = std::move(again);
+        choices.DeskIcon = true;
+        choices.StartIcon = false;
+        user.Answers = {mrYesToAll};
+        ASSERT_TRUE(Install());
+        EXPECT_EQ(1u, user.Asked.size()) << "one question for the devices of the first run";
+        EXPECT_EQ(ExpectedLog({.StartIcon = false, .CreatedFolder = false}), Log());
+        EXPECT_TRUE(PathExists(installDir + "Norvane web page.url"));
+    }
+}
+
+TEST_F(InstallFilesTest, SpanishWritesTheSettingsAndUsesTheSpanishDevicesFolder)
+{
+    choices.LangIndex = 1;
+    ASSERT_TRUE(Install());
+    EXPECT_EQ(ExpectedLog({}), Log());
+    EXPECT_EQ("[QOVA]\r\nLangLibrary=qovaspa.dll\r\n", ReadText(state.ProgramIniPath));
+    EXPECT_EQ("[QOVASim]\r\nLangLibrary=qsimspa.dll\r\n", ReadText(state.SimulatorIniPath));
+    for (size_t i = 0; i < ProductManifest::DeviceTable.size(); ++i)
+        EXPECT_TRUE(PathExists(DeviceFile("Dispositivos", i))) << i;
+    EXPECT_FALSE(PathExists(installDir + "Devices"));
+}
+
+TEST_F(InstallFilesTest, GroupFolderThatExistedIsStillLoggedFirst)
+{
+    CreateDirectoryA((programs + "\\QOVA").c_str(), nullptr);
+    choices.DeskIcon = false;
+    ASSERT_TRUE(Install());
+    EXPECT_EQ(ExpectedLog({.DeskIcon = false}), Log());
+}
+
+TEST_F(InstallFilesTest, ExtractionFailureStopsAfterThePayloadStage)
+{
+    for (int k : {0, 4}) {
+        SCOPED_TRACE(k);
+        TTempDir target;
+        installDir = target / "QOVA\\";
+        choices.FolderText = installDir;
+        state = TSetupState{};
+        user.Asked.clear();
+        user.Answers = {mrOk};
+        failingRow = k;
+        extractCalls = 0;
+
+        EXPECT_FALSE(InstallFiles(state, choices, user, FailingExtract));
+        EXPECT_EQ(k, extractCalls) << "rows after the failing one are not visited";
+        ASSERT_EQ(1u, user.Asked.size());
+        EXPECT_EQ("Error decompressing file.", user.Asked[0].Text);
+        EXPECT_EQ(TMsgDlgType::Error, user.Asked[0].Type);
+        EXPECT_EQ(unsigned{mbOK}, user.Asked[0].Buttons);
+        EXPECT_EQ(0, user.MessagePasses);
+
+        std::string log = "[Application]\r\nShortName=QOVA\r\nFullName=Qovarium\r\nVersion=1.5\r\n";
+        if (k > 0)
+            log += "[Files]\r\n";
+        for (int row = 0; row < k; ++row)
+            log += std::to_string(row + 1) + "=" + installDir + ProductManifest::PayloadTable[row].FileName + "\r\n";
+        EXPECT_EQ(log, ReadText(installDir + "install.log"));
+        for (size_t row = static_cast<size_t>(k); row < ProductManifest::PayloadTable.size(); ++row)
+            EXPECT_FALSE(PathExists(installDir + ProductManifest::PayloadTable[row].FileName)) << row;
+        EXPECT_FALSE(PathExists(desktop + "\\QOVA.lnk"));
+        EXPECT_FALSE(PathExists(programs + "\\QOVA"));
+        EXPECT_FALSE(PathExists(installDir + "Devices"));
+        EXPECT_FALSE(Registered());
+    }
+}
+
+TEST_F(InstallFilesTest, ShortcutStageFailureStillRegistersAndStopsThere)
+{
+    // A Programs folder whose parent is missing: the group cannot be made,
+    // so its first internet shortcut cannot be created.
+    const std::string missing = root / "missing\\Programs";
+    SetRegString(HKEY_CURRENT_USER, ShellFoldersKey, "Programs", missing);
+    const std::string url = missing + "\\QOVA\\Norvane web page.url";
+    try {
+        Install();
+        FAIL() << "no exception";
+    } catch (const Exception& error) {
+        EXPECT_EQ(0, std::string(error.what()).rfind("Cannot create file \"" + url + "\". ", 0)) << error.what();
+    }
+    std::string location;
+    EXPECT_TRUE(Registered(&location));
+    EXPECT_EQ(installDir, location);
+    const std::string log = Log();
+    EXPECT_NE(std::string::npos, log.find("=" + desktop + "\\QOVAsim.lnk\r\n"));
+    EXPECT_NE(std::string::npos, log.find("[Folders]\r\n1=" + missing + "\\QOVA\\\r\n"));
+    EXPECT_EQ(std::string::npos, log.find(".url")) << "nothing logged for the file that failed";
+    EXPECT_EQ(std::string::npos, log.find("qova.ini"));
+    EXPECT_EQ(std::string::npos, log.find("Devices"));
+    EXPECT_FALSE(PathExists(installDir + "Devices"));
+    EXPECT_EQ(0, user.MessagePasses);
+    EXPECT_FALSE(state.Installing);
+}
+
+TEST_F(InstallFilesTest, ExistingDeviceFilesAreAskedAboutInTableOrder)
+{
+    ASSERT_TRUE(Install());
+    const std::string payloadDir = Env("QOVA_PAYLOAD_DIR");
+    auto original = [&](size_t row) { return ReadBytes(payloadDir + "\\" + ProductManifest::DeviceTable[row].FileName); };
+    auto own = [&](size_t row) { return "user's own " + std::to_string(row) + "\r\n"; };
+    auto reinstall = [&](std::deque<int> answers) {
+        for (size_t row = 0; row < ProductManifest::DeviceTable.size(); ++row)
+            WriteBytes(DeviceFile("Devices", row), own(row));
+        state = TSetupState{};
+        user.Asked.clear();
+        user.Answers = std::move(answers);
+        ASSERT_TRUE(Install());
+        EXPECT_TRUE(user.Answers.empty()) << "fewer questions than expected";
+        EXPECT_EQ(std::string::npos, Log().find(".qdev"));
+        EXPECT_EQ(std::string::npos, Log().find(".qsub"));
+    };
+    auto kept = [&](size_t row) { return ReadText(DeviceFile("Devices", row)) == own(row); };
+
+    {
+        SCOPED_TRACE("No, Yes, close box, No (Escape), Yes to All");
+        reinstall({mrNo, mrYes, mrCancel, mrNo, mrYesToAll});
+        ASSERT_EQ(5u, user.Asked.size());
+        for (size_t row = 0; row < 5; ++row) {
+            EXPECT_EQ(std::string("Device \"") + ProductManifest::DeviceTable[row].FileName +
+                          "\" already exists, override?",
+                      user.Asked[row].Text);
+            EXPECT_EQ(TMsgDlgType::Warning, user.Asked[row].Type);
+            EXPECT_EQ(unsigned{mbYes | mbNo | mbYesToAll}, user.Asked[row].Buttons);
+        }
+        EXPECT_TRUE(kept(0));
+        EXPECT_EQ(original(1), ReadBytes(DeviceFile("Devices", 1)));
+        EXPECT_TRUE(kept(2)) << "closing the question is not a yes";
+        EXPECT_TRUE(kept(3));
+        for (size_t row = 4; row < 8; ++row)
+            EXPECT_EQ(original(row), ReadBytes(DeviceFile("Devices", row))) << row;
+    }
+    {
+        SCOPED_TRACE("missing files are written without a question");
+        for (size_t row = 0; row < ProductManifest::DeviceTable.size(); ++row)
+            WriteBytes(DeviceFile("Devices", row), own(row));
+        DeleteFileA(DeviceFile("Devices", 0).c_str());
+        DeleteFileA(DeviceFile("Devices", 6).c_str());
+        state = TSetupState{};
+        user.Asked.clear();
+        user.Answers = {mrNo, mrNo, mrNo, mrNo, mrNo, mrNo};
+        ASSERT_TRUE(Install());
+        EXPECT_TRUE(user.Answers.empty());
+        EXPECT_EQ(original(0), ReadBytes(DeviceFile("Devices", 0)));
+        EXPECT_EQ(original(6), ReadBytes(DeviceFile("Devices", 6)));
+        for (size_t row : {1u, 2u, 3u, 4u, 5u, 7u})
+            EXPECT_TRUE(kept(row)) << row;
+    }
+}
+
+TEST_F(InstallFilesTest, LogReleaseWaitsUntilTheProcedureReturns)
+{
+    // A close granted in the procedure's message pass releases the writer;
+    // the entries after the pass must still reach the log.
+    class TClosingUser : public TScriptedUser {
+    public:
+        explicit TClosingUser(TSetupState& state) : state_(state) {}
+        void ProcessMessages() override
+        {
+            TScriptedUser::ProcessMessages();
+            state_.ReleaseInstallLog();
+            StillOpen = state_.InstallLog != nullptr;
+        }
+        bool StillOpen = false;
+
+    private:
+        TSetupState& state_;
+    } closing(state);
+    ASSERT_TRUE(InstallFiles(state, choices, closing));
+    EXPECT_TRUE(closing.StillOpen);
+    EXPECT_FALSE(state.InstallLog) << "released once the procedure returned";
+    EXPECT_EQ(ExpectedLog({}), Log());
+}
+
+TEST_F(InstallFilesTest, UninstallerRemovesWhatTheLogLists)
+{
+    ASSERT_TRUE(Install());
+    state.InstallLog.reset();
+    // The uninstaller is another process: the registry override does not
+    // reach it, so its entry goes into this prefix's own machine key.
+    const std::string location = state.InstallDir;
+    {
+        TSetupState real;
+        real.InstallDir = location;
+        RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
+        RegisterUninstall(real);
+    }
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    std::string command = "\"" + installDir + "Uninstall.exe\" /quiet";
+    ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                               &process));
+    WaitForSingleObject(process.hProcess, INFINITE);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    // The work is done by a copy that waits for the original to exit.
+    for (int i = 0; i < 300 && PathExists(installDir + "install.log"); ++i)
+        Sleep(100);
+    for (int i = 0; i < 50 && PathExists(programs + "\\QOVA"); ++i)
+        Sleep(100);
+
+    for (const auto& row : ProductManifest::PayloadTable)
+        EXPECT_FALSE(PathExists(installDir + row.FileName)) << row.FileName;
+    EXPECT_FALSE(PathExists(installDir + "install.log"));
+    EXPECT_FALSE(PathExists(desktop + "\\QOVA.lnk"));
+    EXPECT_FALSE(PathExists(programs + "\\QOVA"));
+    for (const char* name : ProductManifest::DataFolderTable) {
+        if (std::string(name) != "Devices") {
+            EXPECT_FALSE(PathExists(installDir + name)) << name;
+        }
+    }
+    // Only the device files, which the log does not own, are left.
+    for (size_t row = 0; row < ProductManifest::DeviceTable.size(); ++row)
+        EXPECT_TRUE(PathExists(DeviceFile("Devices", row))) << row;
+    TRegKey entry = OpenRegKey(HKEY_LOCAL_MACHINE, UninstallKey, KEY_READ);
+    EXPECT_FALSE(entry) << "uninstall entry left behind";
+    if (entry) {
+        entry.reset();
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, UninstallKey);
+    }
+}
+
+} // namespace
