@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace {
 
 // Found at run time: a static import of a call the system lacks would stop
@@ -30,4 +32,14 @@ void RestrictDllSearch()
         setDirectory("");
     if (auto setMode = KernelFunction<TSetSearchPathMode>("SetSearchPathMode"))
         setMode(BASE_SEARCH_PATH_ENABLE_SAFE_SEARCHMODE | BASE_SEARCH_PATH_PERMANENT);
+}
+
+void PinSystemLibrary(const char* name)
+{
+    char folder[MAX_PATH];
+    const UINT length = GetSystemDirectoryA(folder, sizeof folder);
+    if (length == 0 || length >= sizeof folder)
+        return;
+    // Never freed: the point is that it stays.
+    LoadLibraryA((std::string(folder) + "\\" + name).c_str());
 }

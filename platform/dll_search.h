@@ -6,3 +6,9 @@
 // before anything loads a DLL. Older systems without the newer calls get
 // the nearest they offer.
 void RestrictDllSearch();
+
+// Loads a DLL from the system folder by its full path and keeps it loaded
+// for the process's life. A later load by bare name, such as a system
+// library's delay-loaded import (which Wine resolves with the old search
+// order), then finds this one instead of searching.
+void PinSystemLibrary(const char* name);

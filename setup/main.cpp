@@ -10,6 +10,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     // First of all: a DLL planted beside the installer must not load.
     RestrictDllSearch();
+    // Loaded by name later from inside the system's drawing code.
+    for (const char* library : {"uxtheme.dll", "msimg32.dll"})
+        PinSystemLibrary(library);
     // The shell links rely on a single-threaded apartment.
     TComApartment apartment;
     int exitCode = 0;

@@ -224,7 +224,11 @@ TEST_F(SetupFormTest, EveryControlIsAStandardChildWindowInItsPlace)
         EXPECT_EQ(e.bounds.bottom, place.bottom) << WindowText(e.window);
     }
     EXPECT_EQ("ComboBox", ClassOf(form->LangCombo));
-    EXPECT_EQ(139, RectInParent(form->LangCombo).left);
+    const RECT combo = RectInParent(form->LangCombo);
+    EXPECT_EQ(139, combo.left);
+    EXPECT_EQ(51, combo.top);
+    EXPECT_EQ(125, combo.right - combo.left);
+    EXPECT_EQ(21, combo.bottom - combo.top) << "the closed field";
     // Labels carry their text and show "&" as it is.
     for (HWND label : {form->ProductNameLabel, form->HeadLabel, form->DeveloperLabel, form->CopyLabel, form->Link,
                        form->Label6, form->Label12, form->ThanksLabel}) {
