@@ -17,8 +17,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     TComApartment apartment;
     int exitCode = 0;
     try {
-        TSetupForm form;
-        form.Show();
+        TSetupForm SetupForm;
+        SetupForm.Show();
         exitCode = Application::Run();
     } catch (...) {
         Application::HandleException(std::current_exception());

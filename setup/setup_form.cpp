@@ -72,34 +72,6 @@ HWND FirstTabStop(HWND page)
     return nullptr;
 }
 
-// Marks the installation as running, from the first pass over pending
-// messages to InstallFiles' return; a close granted meanwhile is carried
-// out afterwards, through the message loop, so that it finds the procedure
-// finished and the window's state settled.
-class TInstallScope {
-public:
-    TInstallScope(HWND window, bool& installing, bool& closePending)
-        : window_(window), installing_(installing), closePending_(closePending)
-    {
-        installing_ = true;
-    }
-    ~TInstallScope()
-    {
-        installing_ = false;
-        if (closePending_) {
-            closePending_ = false;
-            PostMessageA(window_, WM_CLOSE, 0, 0);
-        }
-    }
-    TInstallScope(const TInstallScope&) = delete;
-    TInstallScope& operator=(const TInstallScope&) = delete;
-
-private:
-    HWND window_;
-    bool& installing_;
-    bool& closePending_;
-};
-
 } // namespace
 
 TSetupForm::TSetupForm(TInstaller installer) : installer_(std::move(installer))
@@ -524,19 +496,35 @@ void TSetupForm::RunInstallation()
     EnableWindow(ContinueBt.Handle(), FALSE);
     EnableWindow(BackBt.Handle(), FALSE);
     SetLabelText(Label8, "please wait...");
-    bool succeeded = false;
-    {
-        TInstallScope scope(Handle(), installing_, closePending_);
+    // From here until InstallFiles returns, a granted close only marks the
+    // window to be closed afterwards: the procedure needs it and the log.
+    installing_ = true;
+    bool returned = false, succeeded = false;
+    try {
         ProcessMessages();
-        if (closePending_)
-            return; // the user left before anything was installed
-        succeeded = installer_(State, Choices(), *this);
+        if (!closePending_) { // the user may have left before anything was installed
+            succeeded = installer_(State, Choices(), *this);
+            returned = true;
+        }
+    } catch (...) {
+        installing_ = false;
+        if (!closePending_)
+            throw; // Interrupted: the default error report shows it
+        // The user has already chosen to leave: the report first, then the close.
+        Application::HandleException(std::current_exception());
     }
-    if (succeeded)
-        MoveToPage(5);
-    SetExitState(1);
-    SetWindowTextA(ExitBt.Handle(), "Close");
-    InvalidateRect(ExitBt.Handle(), nullptr, FALSE);
+    installing_ = false;
+    if (returned) {
+        if (succeeded)
+            MoveToPage(5);
+        SetExitState(1);
+        SetWindowTextA(ExitBt.Handle(), "Close");
+        InvalidateRect(ExitBt.Handle(), nullptr, FALSE);
+    }
+    if (closePending_) {
+        closePending_ = false;
+        Close();
+    }
 }
 
 void TSetupForm::BackBtClick()

@@ -42,7 +42,8 @@ public:
 
     // A close request: asks FormCloseQuery; when granted, FormClose runs, the
     // window disappears and the message loop is told to end. A request
-    // granted while the installation runs is carried out when it returns.
+    // granted while the installation runs is carried out when it returns
+    // (after the error report, when it ended by an exception).
     void Close();
 
     // IInstallUser: the real message dialog and one pass of pending messages.
