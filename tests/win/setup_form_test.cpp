@@ -46,6 +46,13 @@ std::string ClassOf(HWND window)
     return name;
 }
 
+BOOL CALLBACK FindTooltip(HWND window, LPARAM found)
+{
+    if (ClassOf(window) == TOOLTIPS_CLASSA)
+        *reinterpret_cast<HWND*>(found) = window;
+    return TRUE;
+}
+
 bool Enabled(HWND window)
 {
     return IsWindowEnabled(window) != FALSE;
@@ -311,14 +318,7 @@ TEST_F(SetupFormTest, FormShowFillsTheWindowAndResetsTheState)
 
     // The folder button's tooltip.
     HWND tips = nullptr;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM found) -> BOOL {
-            if (ClassOf(window) == TOOLTIPS_CLASSA)
-                *reinterpret_cast<HWND*>(found) = window;
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&tips));
+    EnumThreadWindows(GetCurrentThreadId(), FindTooltip, reinterpret_cast<LPARAM>(&tips));
     ASSERT_TRUE(tips);
     char tipText[80] = "";
     TTTOOLINFOA tool{};
@@ -898,17 +898,18 @@ private:
         TWindowWatch* self = current_;
         if (!self || self->seen_)
             return;
-        EnumThreadWindows(
-            GetCurrentThreadId(),
-            [](HWND window, LPARAM data) -> BOOL {
-                auto* watch = reinterpret_cast<TWindowWatch*>(data);
-                if (!watch->seen_ && IsWindowVisible(window) && WindowText(window) == watch->caption_) {
-                    watch->seen_ = true;
-                    watch->action_(window);
-                }
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(self));
+        EnumThreadWindows(GetCurrentThreadId(), Visit, reinterpret_cast<LPARAM>(self));
+    }
+
+    // A window procedure's calling convention, which a lambda lacks on x86.
+    static BOOL CALLBACK Visit(HWND window, LPARAM data)
+    {
+        auto* watch = reinterpret_cast<TWindowWatch*>(data);
+        if (!watch->seen_ && IsWindowVisible(window) && WindowText(window) == watch->caption_) {
+            watch->seen_ = true;
+            watch->action_(window);
+        }
+        return TRUE;
     }
 
     static inline TWindowWatch* current_ = nullptr;
