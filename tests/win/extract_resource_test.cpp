@@ -15,17 +15,6 @@ std::string Plain(const std::string& name)
     return ReadText(TestDataDir() + "\\" + name + ".plain");
 }
 
-template <typename F>
-std::string MessageOf(F&& f)
-{
-    try {
-        f();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return "<no exception>";
-}
-
 class ExtractResourceTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_FALSE(TestDataDir().empty()) << "QOVA_TEST_DATA is not set"; }

@@ -147,17 +147,6 @@ std::string WithoutBlankLines(std::string text)
     return text;
 }
 
-template <typename F>
-std::string MessageOf(F&& f)
-{
-    try {
-        f();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return "<no exception>";
-}
-
 class ShortcutTest : public testing::Test {
 protected:
     void SetUp() override

@@ -2,6 +2,8 @@
 // isolation and paths of build outputs.
 #pragma once
 
+#include "platform/errors.h"
+
 #include <windows.h>
 
 #include <string>
@@ -56,6 +58,18 @@ bool QueryRegValue(HKEY root, const std::string& key, const std::string& name, D
 
 // An environment variable, empty when unset.
 std::string Env(const char* name);
+
+// The message of the exception that f raises, or "<no exception>".
+template <typename F>
+std::string MessageOf(F&& f)
+{
+    try {
+        f();
+    } catch (const Exception& e) {
+        return e.Message();
+    }
+    return "<no exception>";
+}
 
 // Folder of the generated test data (the compressed test resources' sources).
 std::string TestDataDir();

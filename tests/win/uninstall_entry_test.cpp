@@ -80,17 +80,6 @@ DWORD ValueCount()
     return count;
 }
 
-template <typename F>
-std::string MessageOf(F&& f)
-{
-    try {
-        f();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return "<no exception>";
-}
-
 class UninstallEntryTest : public testing::Test {
 protected:
     TScratchRegistry registry;
