@@ -66,6 +66,8 @@ private:
 
 namespace handle_detail {
 inline void CloseFile(HANDLE h) { ::CloseHandle(h); }
+inline void CloseKernelObject(HANDLE h) { ::CloseHandle(h); }
+inline void ReleaseScreenDC(HDC dc) { ::ReleaseDC(nullptr, dc); }
 inline void CloseKey(HKEY k) { ::RegCloseKey(k); }
 inline void CloseFind(HANDLE h) { ::FindClose(h); }
 inline void ReleaseResource(HGLOBAL g) { ::FreeResource(g); }
@@ -81,6 +83,8 @@ inline void DestroyImages(HIMAGELIST l) { ::ImageList_Destroy(l); }
 
 // CreateFile and FindFirstFile fail with INVALID_HANDLE_VALUE, most others with null.
 using TFileHandle = TUniqueHandle<TInvalidValueTraits<handle_detail::CloseFile>>;
+// Processes, threads, events: null when they could not be made.
+using TKernelHandle = TUniqueHandle<TNullTraits<HANDLE, handle_detail::CloseKernelObject>>;
 using TFindHandle = TUniqueHandle<TInvalidValueTraits<handle_detail::CloseFind>>;
 using TRegKey = TUniqueHandle<TNullTraits<HKEY, handle_detail::CloseKey>>;
 using TResourceHandle = TUniqueHandle<TNullTraits<HGLOBAL, handle_detail::ReleaseResource>>;
@@ -91,6 +95,8 @@ using TBitmapHandle = TUniqueHandle<TNullTraits<HBITMAP, handle_detail::DeleteBi
 using TBrushHandle = TUniqueHandle<TNullTraits<HBRUSH, handle_detail::DeleteBrush>>;
 using TIconHandle = TUniqueHandle<TNullTraits<HICON, handle_detail::DestroyIco>>;
 using TMemoryDC = TUniqueHandle<TNullTraits<HDC, handle_detail::DeleteMemDC>>;
+// The whole screen's device context, from GetDC(nullptr).
+using TScreenDC = TUniqueHandle<TNullTraits<HDC, handle_detail::ReleaseScreenDC>>;
 using TImageListHandle = TUniqueHandle<TNullTraits<HIMAGELIST, handle_detail::DestroyImages>>;
 
 // Owning pointer to a COM interface; put() releases the old pointer first.

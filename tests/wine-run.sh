@@ -22,7 +22,7 @@ done
 
 export WINEPREFIX=$prefix
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d${QOVA_EXTRA_DLLOVERRIDES:+;$QOVA_EXTRA_DLLOVERRIDES}"
 export LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8
 case "$wine" in
   *wine64) export WINEARCH=win64; server=${WINESERVER:-/usr/lib/wine/wineserver64} ;;

@@ -24,51 +24,6 @@ namespace pm = ProductManifest;
 
 namespace {
 
-struct TLinkData {
-    std::string Path;
-    std::string WorkingFolder;
-    std::string Arguments;
-    std::string Description;
-    std::string IconFile;
-    int IconIndex = -1;
-};
-
-// What the shell reads from a saved link.
-TLinkData ReadLink(const std::string& linkFile)
-{
-    TLinkData data;
-    TComPtr<IShellLinkA> link;
-    EXPECT_EQ(S_OK, CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                     link.put_void()));
-    if (!link)
-        return data;
-    TComPtr<IPersistFile> file;
-    EXPECT_EQ(S_OK, link->QueryInterface(IID_IPersistFile, file.put_void()));
-    if (!file)
-        return data;
-    const HRESULT loaded = file->Load(AnsiToWide(linkFile).c_str(), STGM_READ);
-    EXPECT_EQ(S_OK, loaded) << linkFile;
-    if (loaded != S_OK)
-        return data;
-    char text[MAX_PATH * 2] = {};
-    WIN32_FIND_DATAA find{};
-    link->GetPath(text, sizeof text, &find, SLGP_RAWPATH);
-    data.Path = text;
-    text[0] = '\0';
-    link->GetWorkingDirectory(text, sizeof text);
-    data.WorkingFolder = text;
-    text[0] = '\0';
-    link->GetArguments(text, sizeof text);
-    data.Arguments = text;
-    text[0] = '\0';
-    link->GetDescription(text, sizeof text);
-    data.Description = text;
-    text[0] = '\0';
-    link->GetIconLocation(text, sizeof text, &data.IconIndex);
-    data.IconFile = text;
-    return data;
-}
-
 // Records the shell's folder-created notifications for everything under a
 // folder, through a message-only window of this thread.
 class TShellEvents {

@@ -56,6 +56,18 @@ void SetRegDword(HKEY root, const std::string& key, const std::string& name, DWO
 bool QueryRegValue(HKEY root, const std::string& key, const std::string& name, DWORD& type,
                    std::vector<unsigned char>& data);
 
+struct TLinkData {
+    std::string Path;
+    std::string WorkingFolder;
+    std::string Arguments;
+    std::string Description;
+    std::string IconFile;
+    int IconIndex = -1;
+};
+
+// What the shell reads from a saved link (a failed load is a test failure).
+TLinkData ReadLink(const std::string& linkFile);
+
 // An environment variable, empty when unset.
 std::string Env(const char* name);
 

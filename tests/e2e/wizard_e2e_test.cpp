@@ -1,0 +1,542 @@
+// The real setup.exe, started in a fresh Wine prefix and driven from
+// outside through its window. Each test runs in a prefix of its own (see
+// run-e2e.sh); the screenshots and figures go to QOVA_E2E_OUT.
+#include "tests/e2e/wizard_driver.h"
+
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+#include <psapi.h>
+#include <shlobj.h>
+
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <set>
+
+using namespace e2e;
+using namespace testing_support;
+
+namespace {
+
+const char* const UninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\QOVA";
+const char* const PayloadFiles[] = {"QOVA.exe",    "QOVAsim.exe", "Uninstall.exe", "Copyright.txt", "qovaeng.dll",
+                                    "qovaspa.dll", "qovasup.dll", "qsimeng.dll",   "qsimspa.dll",   "qsimsup.dll",
+                                    "background.jpg", "bass.dll", "basscd.dll"};
+const char* const DeviceFiles[] = {"20000.qdev", "20010.qdev", "20011.qsub", "20020.qdev",
+                                   "20021.qsub", "20030.qdev", "20040.qdev", "20041.qsub"};
+const char* const DataFolders[] = {"Devices",      "Sound",  "Space",   "Project",  "Show",        "Simulation",
+                                   "Dispositivos", "Sonido", "Espacio", "Proyecto", "Espectaculo", "Simulacion"};
+
+std::string ShellFolder(int csidl)
+{
+    char path[MAX_PATH] = {};
+    EXPECT_EQ(S_OK, SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)) << csidl;
+    return path;
+}
+
+std::string WithoutTrailingBackslash(std::string path)
+{
+    while (path.size() > 3 && path.back() == '\\')
+        path.pop_back();
+    return path;
+}
+
+std::string Lower(std::string text)
+{
+    CharLowerBuffA(text.data(), static_cast<DWORD>(text.size()));
+    return text;
+}
+
+// Every file and folder under root (lower case, no trailing backslash),
+// leaving out the system's own folder.
+void Collect(const std::string& folder, std::map<std::string, bool>& found)
+{
+    WIN32_FIND_DATAA data;
+    TFindHandle find(FindFirstFileA((folder + "\\*").c_str(), &data));
+    if (!find)
+        return;
+    do {
+        const std::string name = data.cFileName;
+        if (name == "." || name == "..")
+            continue;
+        const std::string path = folder + "\\" + name;
+        const bool isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (Lower(path) == "c:\\windows")
+            continue;
+        found[Lower(path)] = isFolder;
+        if (isFolder && !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            Collect(path, found);
+    } while (FindNextFileA(find.get(), &data));
+}
+
+struct TDiskSnapshot {
+    std::map<std::string, bool> Entries;
+    static TDiskSnapshot Take()
+    {
+        TDiskSnapshot snapshot;
+        Collect("C:", snapshot.Entries);
+        return snapshot;
+    }
+    // What is here and was not before: files and folders apart.
+    void Added(const TDiskSnapshot& before, std::set<std::string>& files, std::set<std::string>& folders) const
+    {
+        for (const auto& [path, isFolder] : Entries)
+            if (!before.Entries.count(path))
+                (isFolder ? folders : files).insert(path);
+    }
+};
+
+// install.log as sections of numbered entries, in file order.
+std::map<std::string, std::vector<std::pair<std::string, std::string>>> ReadLog(const std::string& path)
+{
+    std::map<std::string, std::vector<std::pair<std::string, std::string>>> sections;
+    std::ifstream in(path, std::ios::binary);
+    std::string line, section;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (line.size() > 2 && line.front() == '[' && line.back() == ']') {
+            section = line.substr(1, line.size() - 2);
+            sections[section];
+        } else if (const size_t equals = line.find('='); equals != std::string::npos) {
+            sections[section].emplace_back(line.substr(0, equals), line.substr(equals + 1));
+        }
+    }
+    return sections;
+}
+
+std::string RegText(HKEY root, const std::string& key, const std::string& name)
+{
+    DWORD type = 0;
+    std::vector<unsigned char> data;
+    if (!QueryRegValue(root, key, name, type, data))
+        return "<missing>";
+    return std::string(data.begin(), data.end()).c_str();
+}
+
+std::string IniText(const std::string& file, const char* section, const char* key)
+{
+    char text[512] = {};
+    GetPrivateProfileStringA(section, key, "<missing>", text, sizeof text, file.c_str());
+    return text;
+}
+
+void WriteFigure(const std::string& line)
+{
+    std::printf("figure: %s\n", line.c_str());
+    std::ofstream(Env("QOVA_E2E_OUT") + "\\figures.txt", std::ios::app) << line << "\n";
+}
+
+// One run of the wizard, with its window's controls found by class and text.
+class TWizard {
+public:
+    explicit TWizard(const std::string& exePath) : process_(exePath) {}
+    ~TWizard() { process_.Kill(); }
+
+    // Waits for the window; the launch figure is the time until it shows.
+    bool Start()
+    {
+        if (!process_.Id()) {
+            ADD_FAILURE() << "setup.exe did not start, error " << process_.StartError();
+            return false;
+        }
+        if (!WaitUntil([&] { return (Main = process_.FindMainWindow()) != nullptr || !process_.Running(); }, 60000) ||
+            !Main) {
+            ADD_FAILURE() << "no window shown";
+            return false;
+        }
+        LaunchSeconds = SecondsSince(process_.StartedAt());
+        ContinueBt = FindControl(Main, "Button", "Continue");
+        ExitBt = FindControl(Main, "Button", "Exit setup");
+        BackBt = FindControl(Main, "Button", "Back");
+        Pages = FindControl(Main, WC_TABCONTROLA);
+        FolderEdit = FindControl(Main, "Edit");
+        LangCombo = FindControl(Main, "ComboBox");
+        DeskIconCheck = FindControl(Main, "Button", "Create Desktop icon");
+        StartIconCheck = FindControl(Main, "Button", "Create Start menu icon");
+        for (HWND control : {ContinueBt, ExitBt, BackBt, Pages, FolderEdit, LangCombo, DeskIconCheck, StartIconCheck})
+            if (!control) {
+                ADD_FAILURE() << "a control of the window is missing";
+                return false;
+            }
+        Settle(Main);
+        return true;
+    }
+
+    int Page() const
+    {
+        DWORD_PTR page = static_cast<DWORD_PTR>(-1);
+        SendMessageTimeoutA(Pages, TCM_GETCURSEL, 0, 0, SMTO_ABORTIFHUNG, 5000, &page);
+        return static_cast<int>(page);
+    }
+
+    // Continue, then waits for the page it leads to.
+    bool Next(int expectedPage)
+    {
+        ClickWithMouse(ContinueBt);
+        const bool moved = WaitUntil([&] { return Page() == expectedPage; }, 10000);
+        EXPECT_TRUE(moved) << "page " << Page() << " instead of " << expectedPage;
+        Settle(Main);
+        return moved;
+    }
+
+    void Screenshot(HWND window, const std::string& name) const
+    {
+        const std::string out = Env("QOVA_E2E_OUT");
+        EXPECT_TRUE(SaveScreenshot(window, out + "\\" + name + ".bmp")) << name;
+    }
+
+    // The next dialog the program opens; fails the test when none comes.
+    TDialog Dialog(DWORD timeoutMs = 20000) const
+    {
+        TDialog dialog;
+        EXPECT_TRUE(process_.WaitForDialog(dialog, timeoutMs)) << "no dialog opened";
+        return dialog;
+    }
+
+    void Answer(const TDialog& dialog, const std::string& buttonText) const
+    {
+        for (size_t i = 0; i < dialog.Buttons.size(); ++i)
+            if (dialog.ButtonTexts[i] == buttonText) {
+                PressButton(dialog.Buttons[i]);
+                EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog.Window); }, 10000)) << "dialog stays";
+                return;
+            }
+        ADD_FAILURE() << "no button " << buttonText << " in dialog " << dialog.Caption;
+    }
+
+    bool NoDialogOpen() const
+    {
+        Settle(Main);
+        TDialog dialog;
+        return !process_.FindDialog(dialog);
+    }
+
+    // Waits for the program to end; its exit code, or -1 when it runs on.
+    long Exit(DWORD timeoutMs = 15000) const
+    {
+        DWORD code = 0;
+        return process_.WaitForExit(timeoutMs, code) ? static_cast<long>(code) : -1;
+    }
+
+    const TSetupProcess& Process() const { return process_; }
+
+    HWND Main = nullptr, ContinueBt = nullptr, ExitBt = nullptr, BackBt = nullptr, Pages = nullptr,
+         FolderEdit = nullptr, LangCombo = nullptr, DeskIconCheck = nullptr, StartIconCheck = nullptr;
+    double LaunchSeconds = 0;
+
+private:
+    TSetupProcess process_;
+};
+
+class WizardEndToEnd : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        setupExe = Env("QOVA_SETUP_EXE");
+        payloadDir = Env("QOVA_PAYLOAD_DIR");
+        ASSERT_FALSE(setupExe.empty());
+        ASSERT_FALSE(Env("QOVA_E2E_OUT").empty());
+        programFiles = ShellFolder(CSIDL_PROGRAM_FILES);
+        installDir = programFiles + "\\QOVA";
+        desktop = ShellFolder(CSIDL_DESKTOPDIRECTORY);
+        group = ShellFolder(CSIDL_PROGRAMS) + "\\QOVA";
+        settings = ShellFolder(CSIDL_APPDATA) + "\\Norvane\\QOVA";
+    }
+
+    std::string Device(size_t row) const { return installDir + "\\Dispositivos\\" + DeviceFiles[row]; }
+    std::vector<unsigned char> PayloadDevice(size_t row) const
+    {
+        return ReadBytes(payloadDir + "\\" + DeviceFiles[row]);
+    }
+
+    // What a complete Spanish installation with both kinds of shortcut leaves.
+    void ExpectInstalled(const TDiskSnapshot& before, bool reinstalled) const;
+
+    std::string setupExe, payloadDir, programFiles, installDir, desktop, group, settings;
+};
+
+void WizardEndToEnd::ExpectInstalled(const TDiskSnapshot& before, bool reinstalled) const
+{
+    for (const char* name : PayloadFiles)
+        EXPECT_EQ(ReadBytes(payloadDir + "\\" + name), ReadBytes(installDir + "\\" + name)) << name;
+
+    // The log accounts for everything installed except the device files,
+    // which stay the user's on removal; the uninstaller relies on it.
+    auto log = ReadLog(installDir + "\\install.log");
+    EXPECT_EQ((std::vector<std::pair<std::string, std::string>>{
+                  {"ShortName", "QOVA"}, {"FullName", "Qovarium"}, {"Version", "1.5"}}),
+              log["Application"]);
+    std::set<std::string> loggedFiles, loggedFolders;
+    for (const auto& [section, target] : {std::pair{"Files", &loggedFiles}, std::pair{"Folders", &loggedFolders}}) {
+        int expectedKey = 1;
+        for (const auto& [key, path] : log[section]) {
+            EXPECT_EQ(std::to_string(expectedKey++), key) << section;
+            target->insert(Lower(WithoutTrailingBackslash(path)));
+        }
+    }
+    std::set<std::string> addedFiles, addedFolders;
+    TDiskSnapshot::Take().Added(before, addedFiles, addedFolders);
+    std::set<std::string> expectedFiles = loggedFiles;
+    expectedFiles.insert(Lower(installDir + "\\install.log"));
+    for (size_t row = 0; row < std::size(DeviceFiles); ++row)
+        expectedFiles.insert(Lower(Device(row)));
+    EXPECT_EQ(expectedFiles, addedFiles);
+    EXPECT_EQ(21u, loggedFiles.size());
+    // Folders made: the installation's, and the settings folder the window
+    // made when first shown, before any choice.
+    EXPECT_EQ((std::set<std::string>{Lower(installDir), Lower(installDir + "\\Dispositivos"), Lower(group),
+                                     Lower(settings.substr(0, settings.rfind('\\'))), Lower(settings)}),
+              addedFolders);
+    // Folders logged: the group, every data folder of both languages (the
+    // programs make the others later) and the installation folder when this
+    // run made it; the uninstaller removes those it finds empty.
+    std::set<std::string> expectedFolders{Lower(group)};
+    for (const char* folder : DataFolders)
+        expectedFolders.insert(Lower(installDir + "\\" + folder));
+    if (!reinstalled)
+        expectedFolders.insert(Lower(installDir));
+    EXPECT_EQ(expectedFolders, loggedFolders);
+
+    // Links, as the shell reads them.
+    for (const std::string& folder : {desktop, group})
+        for (const auto& [link, target] : {std::pair{"QOVA.lnk", "QOVA.exe"}, std::pair{"QOVAsim.lnk", "QOVAsim.exe"}}) {
+            SCOPED_TRACE(folder + "\\" + link);
+            const TLinkData data = ReadLink(folder + "\\" + link);
+            EXPECT_STRCASEEQ((installDir + "\\" + target).c_str(), data.Path.c_str());
+            EXPECT_STRCASEEQ(installDir.c_str(), WithoutTrailingBackslash(data.WorkingFolder).c_str());
+            EXPECT_STRCASEEQ((installDir + "\\" + target).c_str(), data.IconFile.c_str());
+        }
+    EXPECT_EQ("https://www.norvane-brelkon.com/", IniText(group + "\\Norvane web page.url", "InternetShortcut", "URL"));
+    EXPECT_EQ("https://www.norvane-brelkon.com/qovarium/",
+              IniText(group + "\\Brelkon web page.url", "InternetShortcut", "URL"));
+
+    // The chosen language, handed to both programs.
+    EXPECT_EQ("qovaspa.dll", IniText(settings + "\\qova.ini", "QOVA", "LangLibrary"));
+    EXPECT_EQ("qsimspa.dll", IniText(settings + "\\qovasim.ini", "QOVASim", "LangLibrary"));
+
+    // The entry in the list of installed programs.
+    EXPECT_EQ("Qovarium", RegText(HKEY_LOCAL_MACHINE, UninstallKey, "DisplayName"));
+    EXPECT_EQ("\"" + installDir + "\\Uninstall.exe\"", RegText(HKEY_LOCAL_MACHINE, UninstallKey, "UninstallString"));
+    EXPECT_EQ(installDir + "\\", RegText(HKEY_LOCAL_MACHINE, UninstallKey, "InstallLocation"));
+    EXPECT_EQ("1.5", RegText(HKEY_LOCAL_MACHINE, UninstallKey, "DisplayVersion"));
+    EXPECT_EQ("Norvane Brelkon", RegText(HKEY_LOCAL_MACHINE, UninstallKey, "Publisher"));
+}
+
+TEST_F(WizardEndToEnd, InstallsThroughAllSixPagesThenReinstallsOverIt)
+{
+    const TDiskSnapshot before = TDiskSnapshot::Take();
+    ASSERT_FALSE(PathExists(installDir));
+    {
+        SCOPED_TRACE("first installation");
+        TWizard wizard(setupExe);
+        ASSERT_TRUE(wizard.Start());
+        WriteFigure("launch to window shown: " + std::to_string(wizard.LaunchSeconds) + " s");
+        EXPECT_EQ("Installation program", TextOf(wizard.Main));
+        EXPECT_EQ(0, wizard.Page());
+        EXPECT_FALSE(IsWindowEnabled(wizard.BackBt));
+        wizard.Screenshot(wizard.Main, "1-welcome");
+
+        ASSERT_TRUE(wizard.Next(1));
+        EXPECT_TRUE(IsWindowEnabled(wizard.BackBt));
+        EXPECT_EQ(installDir, TextOf(wizard.FolderEdit));
+        wizard.Screenshot(wizard.Main, "2-folder");
+        // A relative folder is refused like an empty one.
+        SendMessageA(wizard.FolderEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("QOVA"));
+        ClickWithMouse(wizard.ContinueBt);
+        TDialog warning = wizard.Dialog();
+        EXPECT_EQ("Warning", warning.Caption);
+        EXPECT_EQ("Please specify destination folder.", warning.Text);
+        EXPECT_EQ(std::vector<std::string>{"OK"}, warning.ButtonTexts);
+        wizard.Screenshot(warning.Window, "2-folder-warning");
+        wizard.Answer(warning, "OK");
+        EXPECT_EQ(1, wizard.Page());
+        // Blanks around a full path are dropped.
+        const std::string padded = "  " + installDir + " ";
+        SendMessageA(wizard.FolderEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(padded.c_str()));
+
+        ASSERT_TRUE(wizard.Next(2));
+        EXPECT_EQ(BST_CHECKED, SendMessageA(wizard.DeskIconCheck, BM_GETCHECK, 0, 0));
+        EXPECT_EQ(BST_CHECKED, SendMessageA(wizard.StartIconCheck, BM_GETCHECK, 0, 0));
+        wizard.Screenshot(wizard.Main, "3-shortcuts");
+
+        ASSERT_TRUE(wizard.Next(3));
+        EXPECT_EQ(0, SendMessageA(wizard.LangCombo, CB_GETCURSEL, 0, 0)) << "nothing chosen before: English";
+        wchar_t item[64] = {};
+        SendMessageW(wizard.LangCombo, CB_GETLBTEXT, 1, reinterpret_cast<LPARAM>(item));
+        EXPECT_STREQ(L"Espa\u00F1ol", item);
+        SendMessageA(wizard.LangCombo, CB_SETCURSEL, 1, 0);
+        wizard.Screenshot(wizard.Main, "4-language");
+
+        ASSERT_TRUE(wizard.Next(4));
+        wizard.Screenshot(wizard.Main, "5-ready");
+
+        const LONGLONG start = Now();
+        ClickWithMouse(wizard.ContinueBt);
+        ASSERT_TRUE(WaitUntil([&] { return wizard.Page() == 5 && TextOf(wizard.ExitBt) == "Close"; }, 60000))
+            << "no finish page";
+        WriteFigure("Continue on the ready page to the finish page: " + std::to_string(SecondsSince(start)) + " s");
+        PROCESS_MEMORY_COUNTERS memory{};
+        memory.cb = sizeof memory;
+        if (GetProcessMemoryInfo(wizard.Process().Process(), &memory, sizeof memory))
+            WriteFigure("peak resident memory of setup.exe: " +
+                        std::to_string(static_cast<double>(memory.PeakWorkingSetSize) / (1024.0 * 1024.0)) + " MiB");
+        Settle(wizard.Main);
+        EXPECT_FALSE(IsWindowEnabled(wizard.BackBt));
+        EXPECT_FALSE(IsWindowEnabled(wizard.ContinueBt));
+        EXPECT_TRUE(wizard.NoDialogOpen());
+        wizard.Screenshot(wizard.Main, "6-finish");
+
+        ClickWithMouse(wizard.ExitBt); // Close: no question after a finished installation
+        EXPECT_EQ(0, wizard.Exit());
+        ExpectInstalled(before, false);
+        for (size_t row = 0; row < std::size(DeviceFiles); ++row)
+            EXPECT_EQ(PayloadDevice(row), ReadBytes(Device(row))) << DeviceFiles[row];
+    }
+    {
+        SCOPED_TRACE("second installation over the first, with the user's own device files");
+        for (size_t row = 0; row < std::size(DeviceFiles); ++row)
+            WriteBytes(Device(row), "user's own " + std::to_string(row) + "\r\n");
+        TWizard wizard(setupExe);
+        ASSERT_TRUE(wizard.Start());
+        for (int page = 1; page <= 4; ++page) {
+            ASSERT_TRUE(wizard.Next(page));
+            if (page == 3) {
+                EXPECT_EQ(1, SendMessageA(wizard.LangCombo, CB_GETCURSEL, 0, 0)) << "the language chosen last time";
+            }
+        }
+        ClickWithMouse(wizard.ContinueBt);
+        // No, Yes, the close box, then Yes to All for the rest.
+        const char* answers[] = {"&No", "&Yes", nullptr, "Yes to &All"};
+        for (size_t row = 0; row < std::size(answers); ++row) {
+            TDialog question = wizard.Dialog();
+            EXPECT_EQ("Warning", question.Caption);
+            EXPECT_EQ(std::string("Device \"") + DeviceFiles[row] + "\" already exists, override?", question.Text);
+            EXPECT_EQ((std::vector<std::string>{"&Yes", "&No", "Yes to &All"}), question.ButtonTexts);
+            if (row == 0)
+                wizard.Screenshot(question.Window, "5-device-question");
+            if (answers[row]) {
+                wizard.Answer(question, answers[row]);
+            } else {
+                CloseWithCloseBox(question.Window);
+                EXPECT_TRUE(WaitUntil([&] { return !IsWindow(question.Window); }, 10000));
+            }
+        }
+        ASSERT_TRUE(WaitUntil([&] { return wizard.Page() == 5 && TextOf(wizard.ExitBt) == "Close"; }, 60000));
+        EXPECT_TRUE(wizard.NoDialogOpen()) << "more questions than devices asked about";
+        ClickWithMouse(wizard.ExitBt);
+        EXPECT_EQ(0, wizard.Exit());
+        for (size_t row : {0u, 2u})
+            EXPECT_EQ("user's own " + std::to_string(row) + "\r\n", ReadText(Device(row))) << row;
+        for (size_t row : {1u, 3u, 4u, 5u, 6u, 7u})
+            EXPECT_EQ(PayloadDevice(row), ReadBytes(Device(row))) << row;
+        ExpectInstalled(before, true);
+    }
+}
+
+TEST_F(WizardEndToEnd, ExitOnTheShortcutsPageLeavesOnlyTheSettingsFolder)
+{
+    const TDiskSnapshot before = TDiskSnapshot::Take();
+    TWizard wizard(setupExe);
+    ASSERT_TRUE(wizard.Start());
+    ASSERT_TRUE(wizard.Next(1));
+    ASSERT_TRUE(wizard.Next(2));
+
+    // A close request from the system is refused while leaving is unconfirmed.
+    PostMessageA(wizard.Main, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(wizard.NoDialogOpen());
+    EXPECT_TRUE(IsWindowVisible(wizard.Main));
+    EXPECT_TRUE(wizard.Process().Running());
+
+    ClickWithMouse(wizard.ExitBt);
+    TDialog question = wizard.Dialog();
+    EXPECT_EQ("Warning", question.Caption);
+    EXPECT_EQ("Installation not completed, really exit now?", question.Text);
+    EXPECT_EQ((std::vector<std::string>{"&Yes", "&No"}), question.ButtonTexts);
+    wizard.Screenshot(question.Window, "7-exit-question");
+    wizard.Answer(question, "&No");
+    EXPECT_TRUE(wizard.NoDialogOpen());
+    EXPECT_EQ(2, wizard.Page());
+    EXPECT_TRUE(IsWindowVisible(wizard.Main));
+
+    ClickWithMouse(wizard.ExitBt);
+    question = wizard.Dialog();
+    CloseWithCloseBox(question.Window);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(question.Window); }, 10000));
+    EXPECT_TRUE(wizard.NoDialogOpen());
+    EXPECT_TRUE(IsWindowVisible(wizard.Main)) << "the close box is not a yes";
+
+    ClickWithMouse(wizard.ExitBt);
+    wizard.Answer(wizard.Dialog(), "&Yes");
+    EXPECT_EQ(0, wizard.Exit());
+
+    std::set<std::string> addedFiles, addedFolders;
+    TDiskSnapshot::Take().Added(before, addedFiles, addedFolders);
+    EXPECT_EQ(std::set<std::string>{}, addedFiles);
+    EXPECT_EQ((std::set<std::string>{Lower(settings.substr(0, settings.rfind('\\'))), Lower(settings)}), addedFolders);
+    EXPECT_EQ("<missing>", RegText(HKEY_LOCAL_MACHINE, UninstallKey, "DisplayName"));
+}
+
+// What the process has loaded under that file name, with full paths.
+std::vector<std::string> LoadedModules(HANDLE process, const std::string& fileName)
+{
+    std::vector<std::string> found;
+    HMODULE modules[512];
+    DWORD bytes = 0;
+    if (!EnumProcessModules(process, modules, sizeof modules, &bytes))
+        return {"<cannot list modules>"};
+    for (DWORD i = 0; i < bytes / sizeof(HMODULE) && i < std::size(modules); ++i) {
+        char path[MAX_PATH] = {};
+        GetModuleFileNameExA(process, modules[i], path, sizeof path);
+        const std::string name = path;
+        if (Lower(name.substr(name.find_last_of('\\') + 1)) == Lower(fileName))
+            found.push_back(name);
+    }
+    return found;
+}
+
+TEST_F(WizardEndToEnd, DllPlantedBesideTheInstallerIsNotLoaded)
+{
+    // The installer as a browser leaves it: in the downloads folder, beside
+    // whatever else was downloaded there.
+    const std::string planted = Env("QOVA_PLANTED_DLL");
+    ASSERT_FALSE(planted.empty());
+    const std::string plantedName = planted.substr(planted.find_last_of('\\') + 1);
+    char profile[MAX_PATH] = {};
+    ASSERT_EQ(S_OK, SHGetFolderPathA(nullptr, CSIDL_PROFILE, nullptr, SHGFP_TYPE_CURRENT, profile));
+    const std::string downloads = std::string(profile) + "\\Downloads";
+    CreateDirectoryA(downloads.c_str(), nullptr);
+    const std::string exe = downloads + "\\setup.exe";
+    const std::string marker = downloads + "\\planted-dll-loaded";
+    ASSERT_TRUE(CopyFileA(setupExe.c_str(), exe.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA(planted.c_str(), (downloads + "\\" + plantedName).c_str(), FALSE));
+
+    TWizard wizard(exe);
+    ASSERT_TRUE(wizard.Start());
+    // Hovering and moving on make the window draw its glyphs and pages.
+    ASSERT_TRUE(wizard.Next(1));
+    ClickWithMouse(wizard.BackBt);
+    Settle(wizard.Main);
+    EXPECT_FALSE(PathExists(marker)) << plantedName << " from the downloads folder was loaded";
+    char system[MAX_PATH] = {};
+    GetSystemDirectoryA(system, sizeof system);
+    for (const std::string& module : LoadedModules(wizard.Process().Process(), plantedName)) {
+        EXPECT_STRCASEEQ((std::string(system) + "\\" + plantedName).c_str(), module.c_str());
+    }
+
+    ClickWithMouse(wizard.ExitBt);
+    wizard.Answer(wizard.Dialog(), "&Yes");
+    EXPECT_EQ(0, wizard.Exit());
+
+    // The planted library does announce itself when something loads it.
+    ASSERT_FALSE(PathExists(marker));
+    TModuleHandle library(LoadLibraryA((downloads + "\\" + plantedName).c_str()));
+    EXPECT_TRUE(library);
+    EXPECT_TRUE(PathExists(marker)) << "the planted library cannot show that it was loaded";
+}
+
+} // namespace
