@@ -3,6 +3,7 @@
 #include "platform/text_encoding.h"
 
 #include "platform/errors.h"
+#include "platform/handle.h"
 #include "platform/modal_support.h"
 #include "platform/win_error.h"
 
@@ -133,10 +134,8 @@ void MessageFont(std::wstring& name, WORD& pointSize)
     if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0) ||
         metrics.lfMessageFont.lfFaceName[0] == 0)
         return;
-    HDC screen = GetDC(nullptr);
-    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen)
-        ReleaseDC(nullptr, screen);
+    const TScreenDC screen(GetDC(nullptr));
+    const int dpi = screen ? GetDeviceCaps(screen.get(), LOGPIXELSY) : 96;
     const LONG height = metrics.lfMessageFont.lfHeight;
     const int points = MulDiv(height < 0 ? -height : height, 72, dpi);
     if (points <= 0)

@@ -81,18 +81,17 @@ std::string WindowText(HWND window)
 SIZE TextSize(HFONT font, const std::string& text)
 {
     SIZE size{0, 0};
-    HDC screen = GetDC(nullptr);
+    const TScreenDC screen(GetDC(nullptr));
     if (!screen)
         return size;
-    HGDIOBJ old = SelectObject(screen, font);
+    HGDIOBJ old = SelectObject(screen.get(), font);
     TEXTMETRICA metrics{};
-    GetTextMetricsA(screen, &metrics);
+    GetTextMetricsA(screen.get(), &metrics);
     RECT bounds{0, 0, 0, 0};
     if (!text.empty())
-        DrawTextA(screen, text.c_str(), static_cast<int>(text.size()), &bounds,
+        DrawTextA(screen.get(), text.c_str(), static_cast<int>(text.size()), &bounds,
                   DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX | DT_LEFT | DT_TOP);
-    SelectObject(screen, old);
-    ReleaseDC(nullptr, screen);
+    SelectObject(screen.get(), old);
     size.cx = bounds.right - bounds.left;
     size.cy = metrics.tmHeight;
     return size;

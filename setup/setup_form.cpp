@@ -400,9 +400,8 @@ void TSetupForm::ComposeBackground()
     TBitmapHandle composite(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!composite)
         return;
-    HDC screen = GetDC(nullptr);
-    const int got = GetDIBits(screen, bakPicture_.get(), 0, static_cast<UINT>(height), bits, &info, DIB_RGB_COLORS);
-    ReleaseDC(nullptr, screen);
+    const int got = GetDIBits(TScreenDC(GetDC(nullptr)).get(), bakPicture_.get(), 0, static_cast<UINT>(height), bits,
+                              &info, DIB_RGB_COLORS);
     if (got != height)
         return;
     auto* pixels = static_cast<uint32_t*>(bits);
