@@ -3,18 +3,30 @@
 #include "engine/product_manifest.h"
 #include "platform/registry.h"
 
-#include <cstdio>
+#include <string>
 
 namespace {
 
 const char* const UninstallListPath = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
+// The number with leading zeros up to `width` digits, never cut. Written by
+// hand: snprintf would link the C library's whole printf engine for this.
+void AppendZeroPadded(std::string& text, int number, std::size_t width)
+{
+    const std::string digits = std::to_string(number);
+    if (digits.size() < width)
+        text.append(width - digits.size(), '0');
+    text += digits;
+}
+
 } // namespace
 
 std::string InstallDateText(const TLocalDate& date)
 {
-    char text[16];
-    std::snprintf(text, sizeof text, "%04d%02d%02d", date.Year, date.Month, date.Day);
+    std::string text;
+    AppendZeroPadded(text, date.Year, 4);
+    AppendZeroPadded(text, date.Month, 2);
+    AppendZeroPadded(text, date.Day, 2);
     return text;
 }
 

@@ -113,6 +113,7 @@ TEST_F(UninstallEntryTest, EveryValueWithItsTypeAndData)
 
     EXPECT_EQ("20261207", InstallDateText({2026, 12, 7}));
     EXPECT_EQ("00990101", InstallDateText({99, 1, 1}));
+    EXPECT_EQ("308271231", InstallDateText({30827, 12, 31}));
 }
 
 TEST_F(UninstallEntryTest, ReinstallReplacesFolderValuesAndDateAndKeepsOtherValues)
