@@ -15,6 +15,9 @@ if [ -n "${DISPLAY:-}" ]; then
   exec tests/wine-run.sh --prefix "$prefix" --wine "$wine" "$exe"
 fi
 mkdir -p build/screenshots
+# A prefix left from an older Wine is brought up to date first, so that the
+# screenshot shows the wizard and not Wine's "being updated" notice.
+tests/wine-run.sh --prefix "$prefix" --wine "$wine" wineboot -u >/dev/null
 tests/wine-run.sh --prefix "$prefix" --wine "$wine" explorer /desktop=setup,800x600 "$exe" &
 pid=$!
 sleep "${QOVA_SCREENSHOT_DELAY:-6}"
