@@ -65,7 +65,6 @@ private:
 };
 
 namespace handle_detail {
-inline void CloseFile(HANDLE h) { ::CloseHandle(h); }
 inline void CloseKernelObject(HANDLE h) { ::CloseHandle(h); }
 inline void ReleaseScreenDC(HDC dc) { ::ReleaseDC(nullptr, dc); }
 inline void CloseKey(HKEY k) { ::RegCloseKey(k); }
@@ -82,7 +81,7 @@ inline void DestroyImages(HIMAGELIST l) { ::ImageList_Destroy(l); }
 } // namespace handle_detail
 
 // CreateFile and FindFirstFile fail with INVALID_HANDLE_VALUE, most others with null.
-using TFileHandle = TUniqueHandle<TInvalidValueTraits<handle_detail::CloseFile>>;
+using TFileHandle = TUniqueHandle<TInvalidValueTraits<handle_detail::CloseKernelObject>>;
 // Processes, threads, events: null when they could not be made.
 using TKernelHandle = TUniqueHandle<TNullTraits<HANDLE, handle_detail::CloseKernelObject>>;
 using TFindHandle = TUniqueHandle<TInvalidValueTraits<handle_detail::CloseFind>>;

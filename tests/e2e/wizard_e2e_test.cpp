@@ -12,6 +12,7 @@
 #include <psapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <map>
@@ -198,15 +199,20 @@ public:
         return dialog;
     }
 
-    void Answer(const TDialog& dialog, const std::string& buttonText) const
+    // Presses the button with that text; null closes the dialog with its close box.
+    void Answer(const TDialog& dialog, const char* buttonText) const
     {
-        for (size_t i = 0; i < dialog.Buttons.size(); ++i)
-            if (dialog.ButtonTexts[i] == buttonText) {
-                PressButton(dialog.Buttons[i]);
-                EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog.Window); }, 10000)) << "dialog stays";
+        if (!buttonText) {
+            CloseWithCloseBox(dialog.Window);
+        } else {
+            const auto found = std::find(dialog.ButtonTexts.begin(), dialog.ButtonTexts.end(), buttonText);
+            if (found == dialog.ButtonTexts.end()) {
+                ADD_FAILURE() << "no button " << buttonText << " in dialog " << dialog.Caption;
                 return;
             }
-        ADD_FAILURE() << "no button " << buttonText << " in dialog " << dialog.Caption;
+            PressButton(dialog.Buttons[static_cast<size_t>(found - dialog.ButtonTexts.begin())]);
+        }
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog.Window); }, 10000)) << "dialog stays";
     }
 
     bool NoDialogOpen() const
@@ -245,7 +251,8 @@ protected:
         installDir = programFiles + "\\QOVA";
         desktop = ShellFolder(CSIDL_DESKTOPDIRECTORY);
         group = ShellFolder(CSIDL_PROGRAMS) + "\\QOVA";
-        settings = ShellFolder(CSIDL_APPDATA) + "\\Norvane\\QOVA";
+        company = ShellFolder(CSIDL_APPDATA) + "\\Norvane";
+        settings = company + "\\QOVA";
     }
 
     std::string Device(size_t row) const { return installDir + "\\Dispositivos\\" + DeviceFiles[row]; }
@@ -257,7 +264,7 @@ protected:
     // What a complete Spanish installation with both kinds of shortcut leaves.
     void ExpectInstalled(const TDiskSnapshot& before, bool reinstalled) const;
 
-    std::string setupExe, payloadDir, programFiles, installDir, desktop, group, settings;
+    std::string setupExe, payloadDir, programFiles, installDir, desktop, group, company, settings;
 };
 
 void WizardEndToEnd::ExpectInstalled(const TDiskSnapshot& before, bool reinstalled) const
@@ -290,7 +297,7 @@ void WizardEndToEnd::ExpectInstalled(const TDiskSnapshot& before, bool reinstall
     // Folders made: the installation's, and the settings folder the window
     // made when first shown, before any choice.
     EXPECT_EQ((std::set<std::string>{Lower(installDir), Lower(installDir + "\\Dispositivos"), Lower(group),
-                                     Lower(settings.substr(0, settings.rfind('\\'))), Lower(settings)}),
+                                     Lower(company), Lower(settings)}),
               addedFolders);
     // Folders logged: the group, every data folder of both languages (the
     // programs make the others later) and the installation folder when this
@@ -419,12 +426,7 @@ TEST_F(WizardEndToEnd, InstallsThroughAllSixPagesThenReinstallsOverIt)
             EXPECT_EQ((std::vector<std::string>{"&Yes", "&No", "Yes to &All"}), question.ButtonTexts);
             if (row == 0)
                 wizard.Screenshot(question.Window, "5-device-question");
-            if (answers[row]) {
-                wizard.Answer(question, answers[row]);
-            } else {
-                CloseWithCloseBox(question.Window);
-                EXPECT_TRUE(WaitUntil([&] { return !IsWindow(question.Window); }, 10000));
-            }
+            wizard.Answer(question, answers[row]);
         }
         ASSERT_TRUE(WaitUntil([&] { return wizard.Page() == 5 && TextOf(wizard.ExitBt) == "Close"; }, 60000));
         EXPECT_TRUE(wizard.NoDialogOpen()) << "more questions than devices asked about";
@@ -464,9 +466,7 @@ TEST_F(WizardEndToEnd, ExitOnTheShortcutsPageLeavesOnlyTheSettingsFolder)
     EXPECT_TRUE(IsWindowVisible(wizard.Main));
 
     ClickWithMouse(wizard.ExitBt);
-    question = wizard.Dialog();
-    CloseWithCloseBox(question.Window);
-    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(question.Window); }, 10000));
+    wizard.Answer(wizard.Dialog(), nullptr);
     EXPECT_TRUE(wizard.NoDialogOpen());
     EXPECT_TRUE(IsWindowVisible(wizard.Main)) << "the close box is not a yes";
 
@@ -477,7 +477,7 @@ TEST_F(WizardEndToEnd, ExitOnTheShortcutsPageLeavesOnlyTheSettingsFolder)
     std::set<std::string> addedFiles, addedFolders;
     TDiskSnapshot::Take().Added(before, addedFiles, addedFolders);
     EXPECT_EQ(std::set<std::string>{}, addedFiles);
-    EXPECT_EQ((std::set<std::string>{Lower(settings.substr(0, settings.rfind('\\'))), Lower(settings)}), addedFolders);
+    EXPECT_EQ((std::set<std::string>{Lower(company), Lower(settings)}), addedFolders);
     EXPECT_EQ("<missing>", RegText(HKEY_LOCAL_MACHINE, UninstallKey, "DisplayName"));
 }
 

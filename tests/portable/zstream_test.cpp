@@ -1,5 +1,6 @@
 // The decompressing stream against data that zlib compressed here.
 #include "engine/zstream.h"
+#include "tests/portable/message_of.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -53,16 +54,7 @@ Bytes ReadAllIn(TStream& z, int32_t piece)
     return out;
 }
 
-template <typename F>
-std::string MessageOf(F&& f)
-{
-    try {
-        f();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return "<no exception>";
-}
+using testing_support::MessageOf;
 
 class ZStreamTest : public ::testing::Test {
 protected:

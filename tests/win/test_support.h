@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/errors.h"
+#include "tests/portable/message_of.h"
 
 #include <windows.h>
 
@@ -70,18 +71,6 @@ TLinkData ReadLink(const std::string& linkFile);
 
 // An environment variable, empty when unset.
 std::string Env(const char* name);
-
-// The message of the exception that f raises, or "<no exception>".
-template <typename F>
-std::string MessageOf(F&& f)
-{
-    try {
-        f();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return "<no exception>";
-}
 
 // Folder of the generated test data (the compressed test resources' sources).
 std::string TestDataDir();
