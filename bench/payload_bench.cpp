@@ -9,9 +9,11 @@
 // extraction alone. Memory: the peak commit added by one extraction of the
 // largest resource.
 #include "engine/extract_resource.h"
-#include "engine/install_files.h"
 #include "engine/product_manifest.h"
+#include "install/install_files.h"
+#include "platform/data_module.h"
 #include "platform/resource.h"
+#include "test_support.h"
 
 #include <windows.h>
 
@@ -66,25 +68,6 @@ std::string MakeTempFolder(const char* stem)
     return path;
 }
 
-void RemoveTree(const std::string& folder)
-{
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = found.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(folder + name + "\\");
-            else
-                DeleteFileA((folder + name).c_str());
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(folder.c_str());
-}
-
 uint64_t FileSize(const std::string& path)
 {
     WIN32_FILE_ATTRIBUTE_DATA data;
@@ -104,43 +87,21 @@ size_t PeakCommit()
 // HKLM and HKCU of this process pointed at scratch keys, with the shell
 // folders inside the given folder, so that the procedure touches nothing
 // of the machine's own.
-class TScratchRegistry {
+class TBenchRegistry {
 public:
-    explicit TScratchRegistry(const std::string& folder)
+    explicit TBenchRegistry(const std::string& folder)
     {
-        RegCreateKeyExA(HKEY_CURRENT_USER, (base_ + "\\HKLM").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                        &machine_, nullptr);
-        RegCreateKeyExA(HKEY_CURRENT_USER, (base_ + "\\HKCU").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                        &user_, nullptr);
-        RegOverridePredefKey(HKEY_LOCAL_MACHINE, machine_);
-        RegOverridePredefKey(HKEY_CURRENT_USER, user_);
-        HKEY folders = nullptr;
-        RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", 0,
-                        nullptr, 0, KEY_ALL_ACCESS, nullptr, &folders, nullptr);
         for (const char* name : {"Desktop", "Programs"}) {
             const std::string path = folder + name;
             CreateDirectoryA(path.c_str(), nullptr);
-            RegSetValueExA(folders, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
-                           static_cast<DWORD>(path.size() + 1));
+            testing_support::SetRegString(HKEY_CURRENT_USER,
+                                          "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+                                          name, path);
         }
-        RegCloseKey(folders);
     }
-    ~TScratchRegistry()
-    {
-        RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
-        RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
-        RegCloseKey(machine_);
-        RegCloseKey(user_);
-        RegDeleteTreeA(HKEY_CURRENT_USER, base_.c_str());
-        RegDeleteKeyA(HKEY_CURRENT_USER, base_.c_str());
-    }
-    TScratchRegistry(const TScratchRegistry&) = delete;
-    TScratchRegistry& operator=(const TScratchRegistry&) = delete;
 
 private:
-    std::string base_ = "Software\\QovaBench\\run-" + std::to_string(GetCurrentProcessId());
-    HKEY machine_ = nullptr;
-    HKEY user_ = nullptr;
+    testing_support::TScratchRegistry scratch_;
 };
 
 class TSilentUser : public IInstallUser {
@@ -216,20 +177,18 @@ int Run(int argc, char** argv)
         start = Seconds();
         for (size_t i = 0; i < rows.size(); ++i) {
             const std::string path = work + "plain-" + rows[i].FileName;
-            HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                      nullptr);
+            const TFileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                               FILE_ATTRIBUTE_NORMAL, nullptr));
             DWORD written = 0;
-            if (file != INVALID_HANDLE_VALUE) {
-                WriteFile(file, inflated[i].data(), static_cast<DWORD>(inflated[i].size()), &written, nullptr);
-                CloseHandle(file);
-            }
+            if (file)
+                WriteFile(file.get(), inflated[i].data(), static_cast<DWORD>(inflated[i].size()), &written, nullptr);
         }
         writeTimes.push_back(Seconds() - start);
 
         // A complete installation's log alone: 38 immediate profile writes.
         start = Seconds();
         {
-            TSetupState logOnly;
+            TLogState logOnly;
             logOnly.InstallLog = std::make_unique<TInstallLog>(work + "bench.log");
             for (int entry = 0; entry < 38; ++entry)
                 logOnly.LogPath(entry < 24 ? lkFile : lkFolder, work + "entry" + std::to_string(entry));
@@ -239,7 +198,7 @@ int Run(int argc, char** argv)
 
         const std::string target = MakeTempFolder(("qova-bench-install-" + std::to_string(round) + "-").c_str());
         {
-            TScratchRegistry registry(target);
+            TBenchRegistry registry(target);
             TSetupState state;
             state.ProgramIniPath = target + "qova.ini";
             state.SimulatorIniPath = target + "qovasim.ini";
@@ -250,9 +209,9 @@ int Run(int argc, char** argv)
             installOk &= InstallFiles(state, choices, user);
             installTimes.push_back(Seconds() - start);
         }
-        RemoveTree(target);
+        testing_support::RemoveTree(target);
     }
-    RemoveTree(work);
+    testing_support::RemoveTree(work);
 
     const double mb = static_cast<double>(inflatedTotal) / (1024.0 * 1024.0);
     const double extract = Median(extractTimes), inflate = Median(inflateTimes), install = Median(installTimes);

@@ -23,18 +23,10 @@ add_link_options(-static -static-libgcc -static-libstdc++ -Wl,--no-insert-timest
 set(ZLIB_USE_STATIC_LIBS ON)
 find_package(ZLIB REQUIRED)
 
-file(GLOB platform_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/platform/*.cpp)
-add_library(qova_platform STATIC ${platform_sources})
-target_link_libraries(qova_platform PUBLIC qova_options ole32 uuid shell32 comctl32 advapi32 gdi32 user32)
-
-file(GLOB engine_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/engine/*.cpp ${CMAKE_SOURCE_DIR}/shell/*.cpp)
-add_library(qova_engine STATIC ${engine_sources})
-target_link_libraries(qova_engine PUBLIC qova_platform ZLIB::ZLIB)
-
-# The engine and the shell code call each other (the procedure makes the
-# shortcuts, the shortcuts write the log), so they form one library.
-add_library(qova_shell INTERFACE)
-target_link_libraries(qova_shell INTERFACE qova_engine)
+add_subdirectory(platform)
+add_subdirectory(engine)
+add_subdirectory(shell)
+add_subdirectory(install)
 
 # The payload: the vendor's folder, or the stand-ins built here.
 if(QOVA_PAYLOAD_DIR STREQUAL "")

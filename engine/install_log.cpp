@@ -11,3 +11,31 @@ void TInstallLog::Write(const std::string& section, const std::string& key, cons
 {
     WriteProfileValue(path_, section, key, value);
 }
+
+void TLogState::LogPath(int32_t kind, const std::string& path)
+{
+    if (kind == lkFile) {
+        InstallLog->Write("Files", std::to_string(FileCounter), path);
+        ++FileCounter;
+    } else if (kind == lkFolder) {
+        InstallLog->Write("Folders", std::to_string(FolderCounter), path);
+        ++FolderCounter;
+    }
+}
+
+void TLogState::Release()
+{
+    if (InUse) {
+        ReleasePending = true;
+        return;
+    }
+    ReleasePending = false;
+    InstallLog.reset();
+}
+
+void TLogState::EndUse()
+{
+    InUse = false;
+    if (ReleasePending)
+        Release();
+}

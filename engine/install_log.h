@@ -1,13 +1,15 @@
-// The install log writer: install.log in the installation folder, written
-// through the profile functions so that the uninstaller reads it back.
+// The install log: install.log in the installation folder, written through
+// the profile functions so that the uninstaller reads it back, and the
+// state the form keeps of it.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 enum TLogKind : int32_t { lkFile = 0, lkFolder = 1 };
 
-// Writes each entry to the file at once; nothing is buffered here.
+// The writer. Each entry goes to the file at once; nothing is buffered here.
 class TInstallLog {
 public:
     // Does no file input or output.
@@ -24,4 +26,37 @@ public:
 
 private:
     std::string path_;
+};
+
+// The log as the form holds it: the writer, absent until the installation
+// opens the log, and the next key of each of its two lists.
+struct TLogState {
+    std::unique_ptr<TInstallLog> InstallLog;
+    int32_t FileCounter = 1;
+    int32_t FolderCounter = 1;
+    bool InUse = false;          // the installation is writing it
+    bool ReleasePending = false; // the window closed meanwhile
+
+    // Appends a file (kind 0) or folder (kind 1) entry; other kinds are
+    // ignored. The counter moves only after a successful write.
+    void LogPath(int32_t kind, const std::string& path);
+
+    // Releases the writer; while it is in use (a close request can be
+    // handled in the installation's message passes) the release waits
+    // until the use ends.
+    void Release();
+    void EndUse();
+};
+
+// Marks the log as in use for the scope's life; a release asked for
+// meanwhile is carried out when it ends.
+class TLogInUse {
+public:
+    explicit TLogInUse(TLogState& log) : log_(log) { log_.InUse = true; }
+    ~TLogInUse() { log_.EndUse(); }
+    TLogInUse(const TLogInUse&) = delete;
+    TLogInUse& operator=(const TLogInUse&) = delete;
+
+private:
+    TLogState& log_;
 };

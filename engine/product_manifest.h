@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace ProductManifest {
@@ -19,7 +20,7 @@ struct TPreservedRow {
     const char* LogName;  // logged near the end of the installation
 };
 
-// Row order is part of the contract: rows 0, 1 and 2 are addressed by index.
+// Row order is part of the contract: the named rows below point into it.
 inline constexpr std::array<TPayloadRow, 13> PayloadTable{{
     {"qova", "QOVA.exe"},
     {"qovasim", "QOVAsim.exe"},
@@ -36,10 +37,23 @@ inline constexpr std::array<TPayloadRow, 13> PayloadTable{{
     {"basscd", "basscd.dll"},
 }};
 
+// The rows other code reaches by name.
+inline constexpr const TPayloadRow& MainProgram = PayloadTable[0];     // target and icons of the main shortcuts
+inline constexpr const TPayloadRow& Simulator = PayloadTable[1];       // target and icon of the simulator's
+inline constexpr const TPayloadRow& Uninstaller = PayloadTable[2];     // the uninstall command
+inline constexpr const TPayloadRow& ProgramEnglish = PayloadTable[4];  // the language libraries
+inline constexpr const TPayloadRow& ProgramSpanish = PayloadTable[5];
+inline constexpr const TPayloadRow& SimulatorEnglish = PayloadTable[7];
+inline constexpr const TPayloadRow& SimulatorSpanish = PayloadTable[8];
+
 inline constexpr std::array<TPreservedRow, 1> PreservedTable{{{"", ""}}};
 
-// Six folders per language; language index * 6 is that language's devices folder.
-inline constexpr std::array<const char*, 12> DataFolderTable{{
+// Folders per language in DataFolderTable; the first of each language's
+// rows is its devices folder.
+inline constexpr std::size_t DataFoldersPerLanguage = 6;
+
+// English in rows 0-5, Spanish in rows 6-11.
+inline constexpr std::array<const char*, 2 * DataFoldersPerLanguage> DataFolderTable{{
     "Devices", "Sound", "Space", "Project", "Show", "Simulation",
     "Dispositivos", "Sonido", "Espacio", "Proyecto", "Espectaculo", "Simulacion",
 }};

@@ -1,10 +1,69 @@
-// Creating COM objects and asking them for interfaces, with the errors the
+// COM: the owning interface pointer, the apartment of the calling thread,
+// and creating objects and asking them for interfaces with the errors the
 // installer reports when either is refused.
 #pragma once
 
-#include "platform/handle.h"
+#include <objbase.h>
 
 #include <string>
+#include <utility>
+
+// Owning pointer to a COM interface; put() releases the old pointer first.
+template <typename I>
+class TComPtr {
+public:
+    TComPtr() noexcept = default;
+    TComPtr(const TComPtr&) = delete;
+    TComPtr& operator=(const TComPtr&) = delete;
+    TComPtr(TComPtr&& other) noexcept : p_(std::exchange(other.p_, nullptr)) {}
+    TComPtr& operator=(TComPtr&& other) noexcept
+    {
+        if (this != &other) {
+            reset();
+            p_ = std::exchange(other.p_, nullptr);
+        }
+        return *this;
+    }
+    ~TComPtr() { reset(); }
+
+    I* get() const noexcept { return p_; }
+    I* operator->() const noexcept { return p_; }
+    explicit operator bool() const noexcept { return p_ != nullptr; }
+    void reset() noexcept
+    {
+        if (p_)
+            std::exchange(p_, nullptr)->Release();
+    }
+    I** put() noexcept
+    {
+        reset();
+        return &p_;
+    }
+    void** put_void() noexcept { return reinterpret_cast<void**>(put()); }
+
+private:
+    I* p_ = nullptr;
+};
+
+// The calling thread in a single-threaded COM apartment for the object's
+// life. CoUninitialize is called only when the initialisation succeeded
+// (S_OK, or S_FALSE when the thread was already in one).
+class TComApartment {
+public:
+    TComApartment() noexcept : result_(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+    TComApartment(const TComApartment&) = delete;
+    TComApartment& operator=(const TComApartment&) = delete;
+    ~TComApartment()
+    {
+        if (SUCCEEDED(result_))
+            ::CoUninitialize();
+    }
+
+    HRESULT Result() const noexcept { return result_; }
+
+private:
+    HRESULT result_;
+};
 
 // The class identifier in its registry form, braces included.
 std::string GuidText(const GUID& guid);

@@ -4,6 +4,8 @@
 #include "platform/file_system.h"
 #include "platform/win_error.h"
 
+#include <windows.h>
+
 TFileStream::TFileStream(const std::string& path)
     : handle_(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                           FILE_ATTRIBUTE_NORMAL, nullptr))

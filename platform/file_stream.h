@@ -1,8 +1,8 @@
-// A byte stream over a file that the installer writes.
+// A byte stream over a file that the installer writes. Portable: no Windows headers.
 #pragma once
 
-#include "platform/handle.h"
 #include "platform/stream.h"
+#include "platform/unique_handle.h"
 
 #include <string>
 

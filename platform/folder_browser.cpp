@@ -1,6 +1,6 @@
 #include "platform/folder_browser.h"
 
-#include "platform/handle.h"
+#include "platform/com_object.h"
 #include "platform/modal_support.h"
 
 #include <shlobj.h>

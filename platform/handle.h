@@ -1,156 +1,72 @@
-// One owning wrapper for every kind of Windows handle: the close function
-// and the invalid value are parameters. Copies are deleted, moves allowed.
+// The owners of the Windows handles whose types need <windows.h>: registry
+// keys, modules, GDI objects, icons, image lists and device contexts. The
+// kernel's own handles are in unique_handle.h; COM pointers in com_object.h.
 #pragma once
 
+#include "platform/unique_handle.h"
+
 #include <windows.h>
-#include <commctrl.h>
-#include <objbase.h>
 
-#include <utility>
-
-// Traits: the handle type, its invalid value and how it is closed.
-template <typename T, void (*Close)(T)>
-struct TNullTraits {
-    using Type = T;
-    static Type Invalid() noexcept { return nullptr; }
-    static void Free(Type value) noexcept { Close(value); }
-};
-
-template <void (*Close)(HANDLE)>
-struct TInvalidValueTraits {
-    using Type = HANDLE;
-    static Type Invalid() noexcept { return INVALID_HANDLE_VALUE; }
-    static void Free(Type value) noexcept { Close(value); }
-};
-
-template <typename Traits>
-class TUniqueHandle {
-public:
-    using Type = typename Traits::Type;
-
-    TUniqueHandle() noexcept = default;
-    explicit TUniqueHandle(Type value) noexcept : value_(value) {}
-    TUniqueHandle(const TUniqueHandle&) = delete;
-    TUniqueHandle& operator=(const TUniqueHandle&) = delete;
-    TUniqueHandle(TUniqueHandle&& other) noexcept : value_(other.release()) {}
-    TUniqueHandle& operator=(TUniqueHandle&& other) noexcept
-    {
-        if (this != &other)
-            reset(other.release());
-        return *this;
-    }
-    ~TUniqueHandle() { reset(); }
-
-    Type get() const noexcept { return value_; }
-    explicit operator bool() const noexcept { return value_ != Traits::Invalid(); }
-
-    void reset(Type value = Traits::Invalid()) noexcept
-    {
-        if (value_ != Traits::Invalid())
-            Traits::Free(value_);
-        value_ = value;
-    }
-
-    Type release() noexcept { return std::exchange(value_, Traits::Invalid()); }
-
-    // Out-parameter access: closes the old value first so nothing leaks.
-    Type* put() noexcept
-    {
-        reset();
-        return &value_;
-    }
-
-private:
-    Type value_ = Traits::Invalid();
-};
+struct _IMAGELIST;
+typedef struct _IMAGELIST* HIMAGELIST; // as commctrl.h declares it
 
 namespace handle_detail {
-inline void CloseKernelObject(HANDLE h) { ::CloseHandle(h); }
-inline void ReleaseScreenDC(HDC dc) { ::ReleaseDC(nullptr, dc); }
-inline void CloseKey(HKEY k) { ::RegCloseKey(k); }
-inline void CloseFind(HANDLE h) { ::FindClose(h); }
-inline void ReleaseResource(HGLOBAL g) { ::FreeResource(g); }
-inline void CloseLibrary(HMODULE m) { ::FreeLibrary(m); }
-inline void DestroyWnd(HWND w) { ::DestroyWindow(w); }
-inline void DeleteFont(HFONT o) { ::DeleteObject(o); }
-inline void DeleteBitmap(HBITMAP o) { ::DeleteObject(o); }
-inline void DeleteBrush(HBRUSH o) { ::DeleteObject(o); }
-inline void DestroyIco(HICON i) { ::DestroyIcon(i); }
-inline void DeleteMemDC(HDC dc) { ::DeleteDC(dc); }
-inline void DestroyImages(HIMAGELIST l) { ::ImageList_Destroy(l); }
+void CloseKey(HKEY key) noexcept;
+void CloseLibrary(HMODULE module) noexcept;
+void DeleteGdiObject(HGDIOBJ object) noexcept;
+void DestroyIco(HICON icon) noexcept;
+void DeleteMemDC(HDC dc) noexcept;
+void DestroyImages(HIMAGELIST list) noexcept;
+inline void DeleteFont(HFONT font) noexcept { DeleteGdiObject(font); }
+inline void DeleteBitmap(HBITMAP bitmap) noexcept { DeleteGdiObject(bitmap); }
+inline void DeleteBrush(HBRUSH brush) noexcept { DeleteGdiObject(brush); }
 } // namespace handle_detail
 
-// CreateFile and FindFirstFile fail with INVALID_HANDLE_VALUE, most others with null.
-using TFileHandle = TUniqueHandle<TInvalidValueTraits<handle_detail::CloseKernelObject>>;
-// Processes, threads, events: null when they could not be made.
-using TKernelHandle = TUniqueHandle<TNullTraits<HANDLE, handle_detail::CloseKernelObject>>;
-using TFindHandle = TUniqueHandle<TInvalidValueTraits<handle_detail::CloseFind>>;
 using TRegKey = TUniqueHandle<TNullTraits<HKEY, handle_detail::CloseKey>>;
-using TResourceHandle = TUniqueHandle<TNullTraits<HGLOBAL, handle_detail::ReleaseResource>>;
 using TModuleHandle = TUniqueHandle<TNullTraits<HMODULE, handle_detail::CloseLibrary>>;
-using TWindowHandle = TUniqueHandle<TNullTraits<HWND, handle_detail::DestroyWnd>>;
 using TFontHandle = TUniqueHandle<TNullTraits<HFONT, handle_detail::DeleteFont>>;
 using TBitmapHandle = TUniqueHandle<TNullTraits<HBITMAP, handle_detail::DeleteBitmap>>;
 using TBrushHandle = TUniqueHandle<TNullTraits<HBRUSH, handle_detail::DeleteBrush>>;
 using TIconHandle = TUniqueHandle<TNullTraits<HICON, handle_detail::DestroyIco>>;
+// A device context of our own, from CreateCompatibleDC.
 using TMemoryDC = TUniqueHandle<TNullTraits<HDC, handle_detail::DeleteMemDC>>;
-// The whole screen's device context, from GetDC(nullptr).
-using TScreenDC = TUniqueHandle<TNullTraits<HDC, handle_detail::ReleaseScreenDC>>;
 using TImageListHandle = TUniqueHandle<TNullTraits<HIMAGELIST, handle_detail::DestroyImages>>;
 
-// Owning pointer to a COM interface; put() releases the old pointer first.
-template <typename I>
-class TComPtr {
+// A window's device context from GetDC, given back with ReleaseDC, which
+// needs the window too; a null window is the whole screen.
+class TWindowDC {
 public:
-    TComPtr() noexcept = default;
-    TComPtr(const TComPtr&) = delete;
-    TComPtr& operator=(const TComPtr&) = delete;
-    TComPtr(TComPtr&& other) noexcept : p_(std::exchange(other.p_, nullptr)) {}
-    TComPtr& operator=(TComPtr&& other) noexcept
+    explicit TWindowDC(HWND window) noexcept : window_(window), dc_(::GetDC(window)) {}
+    TWindowDC(const TWindowDC&) = delete;
+    TWindowDC& operator=(const TWindowDC&) = delete;
+    ~TWindowDC()
     {
-        if (this != &other) {
-            reset();
-            p_ = std::exchange(other.p_, nullptr);
-        }
-        return *this;
+        if (dc_)
+            ::ReleaseDC(window_, dc_);
     }
-    ~TComPtr() { reset(); }
 
-    I* get() const noexcept { return p_; }
-    I* operator->() const noexcept { return p_; }
-    explicit operator bool() const noexcept { return p_ != nullptr; }
-    void reset() noexcept
-    {
-        if (p_)
-            std::exchange(p_, nullptr)->Release();
-    }
-    I** put() noexcept
-    {
-        reset();
-        return &p_;
-    }
-    void** put_void() noexcept { return reinterpret_cast<void**>(put()); }
+    HDC get() const noexcept { return dc_; }
+    explicit operator bool() const noexcept { return dc_ != nullptr; }
 
 private:
-    I* p_ = nullptr;
+    HWND window_;
+    HDC dc_;
 };
 
-// The calling thread in a single-threaded COM apartment for the object's
-// life. CoUninitialize is called only when the initialisation succeeded
-// (S_OK, or S_FALSE when the thread was already in one).
-class TComApartment {
+// A GDI object selected into a device context for the owner's life; the
+// one it replaced is selected again afterwards. The object is not owned.
+class TSelectedObject {
 public:
-    TComApartment() noexcept : result_(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-    TComApartment(const TComApartment&) = delete;
-    TComApartment& operator=(const TComApartment&) = delete;
-    ~TComApartment()
+    TSelectedObject(HDC dc, HGDIOBJ object) noexcept : dc_(dc), old_(dc && object ? ::SelectObject(dc, object) : nullptr) {}
+    TSelectedObject(const TSelectedObject&) = delete;
+    TSelectedObject& operator=(const TSelectedObject&) = delete;
+    ~TSelectedObject()
     {
-        if (SUCCEEDED(result_))
-            ::CoUninitialize();
+        if (old_)
+            ::SelectObject(dc_, old_);
     }
 
-    HRESULT Result() const noexcept { return result_; }
-
 private:
-    HRESULT result_;
+    HDC dc_;
+    HGDIOBJ old_;
 };

@@ -1,10 +1,9 @@
 #include "platform/message_dialog.h"
 
-#include "platform/text_encoding.h"
-
 #include "platform/errors.h"
 #include "platform/handle.h"
 #include "platform/modal_support.h"
+#include "platform/text_encoding.h"
 #include "platform/win_error.h"
 
 #include <windows.h>
@@ -134,7 +133,7 @@ void MessageFont(std::wstring& name, WORD& pointSize)
     if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0) ||
         metrics.lfMessageFont.lfFaceName[0] == 0)
         return;
-    const TScreenDC screen(GetDC(nullptr));
+    const TWindowDC screen(nullptr);
     const int dpi = screen ? GetDeviceCaps(screen.get(), LOGPIXELSY) : 96;
     const LONG height = metrics.lfMessageFont.lfHeight;
     const int points = MulDiv(height < 0 ? -height : height, 72, dpi);
@@ -147,15 +146,13 @@ void MessageFont(std::wstring& name, WORD& pointSize)
 SIZE MeasureText(HWND dialog, const std::string& text, int maxWidth)
 {
     RECT bounds{0, 0, maxWidth, 0};
-    HDC dc = GetDC(dialog);
+    const TWindowDC dc(dialog);
     if (!dc)
         return SIZE{maxWidth, 0};
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0)));
+    const TSelectedObject font(dc.get(), reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0)));
     // The flags a Static with SS_LEFT | SS_NOPREFIX draws with.
-    DrawTextA(dc, text.empty() ? " " : text.c_str(), -1, &bounds,
+    DrawTextA(dc.get(), text.empty() ? " " : text.c_str(), -1, &bounds,
               DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX | DT_LEFT);
-    SelectObject(dc, old);
-    ReleaseDC(dialog, dc);
     return SIZE{bounds.right - bounds.left, bounds.bottom - bounds.top};
 }
 

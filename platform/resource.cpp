@@ -2,24 +2,20 @@
 
 #include "platform/errors.h"
 
-TResourceData::TResourceData(HMODULE module, const char* type, const std::string& name)
+#include <windows.h>
+
+TResourceData::TResourceData(void* module, const char* type, const std::string& name)
 {
-    if (!module)
-        module = GetModuleHandleA(nullptr);
+    HMODULE owner = module ? static_cast<HMODULE>(module) : GetModuleHandleA(nullptr);
     // Names are matched case-insensitively: the system upper-cases the request.
-    HRSRC info = FindResourceA(module, name.c_str(), type);
+    HRSRC info = FindResourceA(owner, name.c_str(), type);
     if (!info)
         throw EResNotFound(name);
-    handle_.reset(LoadResource(module, info));
+    handle_.reset(LoadResource(owner, info));
     if (!handle_)
         throw EResNotFound(name);
     data_ = LockResource(handle_.get());
-    length_ = SizeofResource(module, info);
+    length_ = SizeofResource(owner, info);
     if (!data_ && length_ != 0)
         throw EResNotFound(name);
-}
-
-TModuleHandle LoadModuleAsData(const std::string& path)
-{
-    return TModuleHandle(LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
 }

@@ -1,7 +1,8 @@
 // Read access to a string-named resource of a loaded module.
+// Portable: no Windows headers.
 #pragma once
 
-#include "platform/handle.h"
+#include "platform/unique_handle.h"
 
 #include <cstdint>
 #include <string>
@@ -9,9 +10,9 @@
 // A located and loaded resource; released (FreeResource) with the object.
 class TResourceData {
 public:
-    // Finds type/name in module (null: the running program's own module);
+    // Finds type/name in the module (an HMODULE; null: the running program);
     // raises "Resource %s not found" when it is missing or cannot be loaded.
-    TResourceData(HMODULE module, const char* type, const std::string& name);
+    TResourceData(void* module, const char* type, const std::string& name);
 
     const void* Data() const { return data_; }
     uint32_t Length() const { return length_; }
@@ -21,6 +22,3 @@ private:
     const void* data_ = nullptr;
     uint32_t length_ = 0;
 };
-
-// A module mapped as data only, for reading another executable's resources.
-TModuleHandle LoadModuleAsData(const std::string& path);

@@ -68,6 +68,12 @@ RECT Bounds(int left, int top, int width, int height)
     return RECT{left, top, left + width, top + height};
 }
 
+TIconHandle LoadIconResource(const char* name, int size)
+{
+    return TIconHandle(
+        static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), name, IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
+}
+
 std::string WindowText(HWND window)
 {
     const int length = GetWindowTextLengthA(window);
@@ -81,17 +87,16 @@ std::string WindowText(HWND window)
 SIZE TextSize(HFONT font, const std::string& text)
 {
     SIZE size{0, 0};
-    const TScreenDC screen(GetDC(nullptr));
+    const TWindowDC screen(nullptr);
     if (!screen)
         return size;
-    HGDIOBJ old = SelectObject(screen.get(), font);
+    const TSelectedObject selected(screen.get(), font);
     TEXTMETRICA metrics{};
     GetTextMetricsA(screen.get(), &metrics);
     RECT bounds{0, 0, 0, 0};
     if (!text.empty())
         DrawTextA(screen.get(), text.c_str(), static_cast<int>(text.size()), &bounds,
                   DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX | DT_LEFT | DT_TOP);
-    SelectObject(screen.get(), old);
     size.cx = bounds.right - bounds.left;
     size.cy = metrics.tmHeight;
     return size;

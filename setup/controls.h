@@ -2,6 +2,8 @@
 // the subclasses that pass notifications on or set the cursor.
 #pragma once
 
+#include "platform/handle.h"
+
 #include <windows.h>
 
 #include <initializer_list>
@@ -12,6 +14,9 @@ HWND CreateControl(HWND parent, const char* className, const std::string& text, 
                    const RECT& bounds, int id, HFONT font);
 
 RECT Bounds(int left, int top, int width, int height);
+
+// An icon resource of the program at that size; empty when missing.
+TIconHandle LoadIconResource(const char* name, int size);
 
 std::string WindowText(HWND window);
 

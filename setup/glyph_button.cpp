@@ -25,9 +25,8 @@ TImageListHandle LoadGlyphs(const char* resource, int imageCount, SIZE& imageSiz
 
     COLORREF transparent = RGB(255, 0, 255);
     if (TMemoryDC dc(CreateCompatibleDC(nullptr)); dc) {
-        HGDIOBJ old = SelectObject(dc.get(), strip.get());
+        const TSelectedObject selected(dc.get(), strip.get());
         transparent = GetPixel(dc.get(), 0, info.bmHeight - 1);
-        SelectObject(dc.get(), old);
     }
     TImageListHandle list(ImageList_Create(imageSize.cx, imageSize.cy, ILC_COLOR24 | ILC_MASK, imageCount, 0));
     if (!list || ImageList_AddMasked(list.get(), strip.get(), transparent) < 0)
@@ -164,7 +163,7 @@ void TGlyphButton::Draw(const DRAWITEMSTRUCT& item) const
 
     char caption[128] = "";
     const int length = GetWindowTextA(handle_, caption, sizeof caption);
-    HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(handle_, WM_GETFONT, 0, 0)));
+    const TSelectedObject font(dc, reinterpret_cast<HFONT>(SendMessageA(handle_, WM_GETFONT, 0, 0)));
     SIZE text{0, 0};
     if (length > 0)
         GetTextExtentPoint32A(dc, caption, length, &text);
@@ -189,5 +188,4 @@ void TGlyphButton::Draw(const DRAWITEMSTRUCT& item) const
         SetTextColor(dc, GetSysColor(disabled ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
         DrawTextA(dc, caption, length, &textRect, DT_SINGLELINE | DT_NOPREFIX | DT_LEFT | DT_TOP);
     }
-    SelectObject(dc, oldFont);
 }

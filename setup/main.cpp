@@ -1,6 +1,6 @@
 // Program start and end of the installer.
 #include "platform/dll_search.h"
-#include "platform/handle.h"
+#include "platform/com_object.h"
 #include "setup/application.h"
 #include "setup/setup_form.h"
 

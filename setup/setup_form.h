@@ -3,9 +3,10 @@
 // for leaving. The form owns the installer's state for the process's life.
 #pragma once
 
-#include "engine/install_files.h"
-#include "engine/setup_state.h"
+#include "install/install_files.h"
 #include "platform/handle.h"
+#include "setup/background.h"
+#include "setup/form_layout.h"
 #include "setup/glyph_button.h"
 #include "setup/window.h"
 
@@ -50,12 +51,12 @@ public:
     int MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons) override;
     void ProcessMessages() override;
 
-    // The exit state, held in ExitBt's Tag: 0 leaving must be confirmed,
-    // 1 the installation has returned, 2 the user has confirmed leaving.
-    int ExitState() const;
+    // The exit state: 0 leaving must be confirmed, 1 the installation has
+    // returned, 2 the user has confirmed leaving.
+    int ExitState() const { return exitState_; }
     bool Closed() const { return closed_; }
     bool Installing() const { return installing_; }
-    HBITMAP BakPicture() const { return bakPicture_.get(); }
+    HBITMAP BakPicture() const { return background_.Picture(); }
 
     TSetupState State;
 
@@ -72,7 +73,7 @@ public:
     HWND Link = nullptr;
     HWND Panel1 = nullptr;
     HWND PageControl1 = nullptr;
-    HWND TabSheets[6] = {};
+    HWND TabSheets[PageCount] = {};
     HWND HeadLabel = nullptr, FullNameLabel = nullptr, VersionLabel = nullptr, CommentLabel = nullptr,
          DeveloperLabel = nullptr;
     HWND Label6 = nullptr, FolderEdit = nullptr, SpaceLabel = nullptr;
@@ -86,49 +87,38 @@ protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    // How a label is drawn and how it follows its text.
-    struct TLabelStyle {
-        HWND Window;
-        COLORREF Colour;   // CLR_DEFAULT: the window-text colour
-        bool OverGradient; // transparent over BakImage
-        int Left, Top, Right; // Right >= 0: right edge fixed, grows to the left
-        bool AutoSize;
-    };
-
+    // Control creation from the layout table (form_controls.cpp).
     void CreateFonts();
     void CreateControls();
     void CreatePages();
-    HWND CreateLabel(HWND parent, const std::string& text, int left, int top, HFONT font, COLORREF colour,
-                     bool overGradient = false);
-    HWND CreateFixedLabel(HWND parent, const std::string& text, const RECT& bounds, HFONT font, COLORREF colour,
-                          DWORD align);
-    HWND CreateRightLabel(HWND parent, const std::string& text, int right, int top, HFONT font,
-                          DWORD extraStyle = 0);
+    void CreateControl(const TControlSpec& spec, int id);
+    HWND ParentWindow(int parent) const;
+    HFONT Font(TFontRole role) const;
+    const TControlSpec* SpecOf(HWND window) const;
     void SetLabelText(HWND label, const std::string& text);
-    const TLabelStyle* FindLabel(HWND window) const;
-    void ComposeBackground();
+    LRESULT OnCtlColor(HDC dc, HWND control);
+    LRESULT OnDrawItem(const DRAWITEMSTRUCT& item);
 
     void MoveToPage(int index);
-    void SetExitState(int state);
+    void SetExitState(int state) { exitState_ = state; }
     TInstallChoices Choices() const;
     void RunInstallation();
 
-    LRESULT OnCtlColor(HDC dc, HWND control);
-    LRESULT OnDrawItem(const DRAWITEMSTRUCT& item);
     void OnCommand(HWND control, int code);
     LRESULT OnNotify(const NMHDR& header);
     void OnActivate(WPARAM wParam);
 
     TInstaller installer_;
-    TFontHandle formFont_, boldFont_, productFont_, copyFont_, linkFont_, commentFont_, noticeFont_;
-    TBitmapHandle bakPicture_;    // the gradient as painted
-    TBitmapHandle bakComposite_;  // the same drawn transparently over the button face
-    TBrushHandle bakBrush_;       // pattern of the composite, for what lies over BakImage
+    TFontHandle fonts_[static_cast<int>(TFontRole::Count)];
+    TIconHandle classIcon_, classSmallIcon_;     // the window class's, while the form exists
+    TIconHandle programIcon_, simulatorIcon_;    // IconImage's and Image1's
+    std::vector<std::pair<HWND, const TControlSpec*>> specs_; // every standard control's row
+    TBackground background_;
     HWND toolTip_ = nullptr;
     HCURSOR handCursor_ = nullptr;
     COLORREF linkColour_ = RGB(128, 128, 255);
-    std::vector<TLabelStyle> labels_;
     HWND savedFocus_ = nullptr;
+    int exitState_ = 0;
     bool shown_ = false;
     bool installing_ = false;   // from the start of the installation to InstallFiles' return
     bool closePending_ = false; // a close granted meanwhile

@@ -20,8 +20,8 @@ struct TLanguageLibraries {
 
 // Indexed by the language list's entries: 0 English, 1 Espanol.
 constexpr std::array<TLanguageLibraries, 2> Languages{{
-    {ProductManifest::PayloadTable[4].FileName, ProductManifest::PayloadTable[7].FileName},
-    {ProductManifest::PayloadTable[5].FileName, ProductManifest::PayloadTable[8].FileName},
+    {ProductManifest::ProgramEnglish.FileName, ProductManifest::SimulatorEnglish.FileName},
+    {ProductManifest::ProgramSpanish.FileName, ProductManifest::SimulatorSpanish.FileName},
 }};
 
 bool SameTextIgnoringCase(const std::string& a, const std::string& b)
@@ -39,30 +39,32 @@ bool HasLangKey(const std::string& iniPath)
 
 } // namespace
 
-int32_t PreselectLanguage(TSetupState& state, int32_t selectedIndex)
+int32_t PreselectLanguage(const std::string& programIniPath, std::string& currentLangLibrary,
+                          int32_t selectedIndex)
 {
-    state.CurrentLangLibrary.clear();
-    if (!HasLangKey(state.ProgramIniPath))
+    currentLangLibrary.clear();
+    if (!HasLangKey(programIniPath))
         return selectedIndex;
-    state.CurrentLangLibrary = ReadProfileValue(state.ProgramIniPath, ProgramSection, LangKey);
+    currentLangLibrary = ReadProfileValue(programIniPath, ProgramSection, LangKey);
     // Exact, case-sensitive comparison: any other spelling preselects nothing.
     for (size_t i = 0; i < Languages.size(); ++i)
-        if (state.CurrentLangLibrary == Languages[i].Program)
+        if (currentLangLibrary == Languages[i].Program)
             return static_cast<int32_t>(i);
     return selectedIndex;
 }
 
-void HandOffLanguage(const TSetupState& state, int32_t langIndex)
+void HandOffLanguage(const std::string& programIniPath, const std::string& simulatorIniPath,
+                     const std::string& currentLangLibrary, int32_t langIndex)
 {
     if (langIndex < 0 || static_cast<size_t>(langIndex) >= Languages.size())
         return;
     // English over an empty or already English setting has nothing to undo.
     // Any other setting is replaced, so that an explicit English choice wins
     // over the Spanish libraries of an earlier installation.
-    if (langIndex == 0 && (state.CurrentLangLibrary.empty() || state.CurrentLangLibrary == Languages[0].Program))
+    if (langIndex == 0 && (currentLangLibrary.empty() || currentLangLibrary == Languages[0].Program))
         return;
     const TLanguageLibraries& chosen = Languages[static_cast<size_t>(langIndex)];
     // A refused write raises here, so the simulator's file stays as it was.
-    WriteProfileValue(state.ProgramIniPath, ProgramSection, LangKey, chosen.Program);
-    WriteProfileValue(state.SimulatorIniPath, SimulatorSection, LangKey, chosen.Simulator);
+    WriteProfileValue(programIniPath, ProgramSection, LangKey, chosen.Program);
+    WriteProfileValue(simulatorIniPath, SimulatorSection, LangKey, chosen.Simulator);
 }

@@ -18,7 +18,7 @@ std::wstring LinkFolderOf(const std::wstring& linkFile)
     return linkFile.substr(0, slash);
 }
 
-void CreateShellLink(TSetupState& state, const std::string& workingFolder, const std::string& targetPath,
+void CreateShellLink(TLogState& log, const std::string& workingFolder, const std::string& targetPath,
                      const std::string& arguments, const std::wstring& linkFile, const std::string& description,
                      const std::string& iconFile, int32_t iconIndex)
 {
@@ -39,16 +39,16 @@ void CreateShellLink(TSetupState& state, const std::string& workingFolder, const
 
         if (!DirectoryExists(linkFolder)) {
             CreateSingleFolder(linkFolder);
-            state.LogPath(lkFolder, linkFolder);
+            log.LogPath(lkFolder, linkFolder);
         }
         file->Save(linkFile.c_str(), FALSE);
         // Logged whatever the save returned, so the uninstaller looks for it.
-        state.LogPath(lkFile, WideToAnsi(linkFile));
+        log.LogPath(lkFile, WideToAnsi(linkFile));
     }
     NotifyShellFolderCreated(linkFolder);
 }
 
-void CreateUrlShortcut(TSetupState& state, const std::string& folder, const std::string& name,
+void CreateUrlShortcut(TLogState& log, const std::string& folder, const std::string& name,
                        const std::string& url, const std::string& iconFile, int32_t iconIndex)
 {
     const std::string dir = IncludeTrailingBackslash(folder);
@@ -62,6 +62,6 @@ void CreateUrlShortcut(TSetupState& state, const std::string& folder, const std:
     // close and the log entry below are reached once the file exists.
     stream.Write(text.data(), static_cast<int32_t>(text.size()));
     stream.Close();
-    state.LogPath(lkFile, fileName);
+    log.LogPath(lkFile, fileName);
     NotifyShellFolderCreated(dir);
 }

@@ -1,7 +1,7 @@
 // Shell links (.lnk) and internet shortcuts (.url); each logs what it creates.
 #pragma once
 
-#include "engine/setup_state.h"
+#include "engine/install_log.h"
 
 #include <cstdint>
 #include <string>
@@ -11,12 +11,12 @@
 std::wstring LinkFolderOf(const std::wstring& linkFile);
 
 // Writes a shell link through the shell's link object and logs it (and its
-// folder, when it had to create that). Raises "%s, ClassID: %s" or
+// folder, when it had to create that) in the install log. Raises "%s, ClassID: %s" or
 // "Interface not supported" when the link object is not available.
-void CreateShellLink(TSetupState& state, const std::string& workingFolder, const std::string& targetPath,
+void CreateShellLink(TLogState& log, const std::string& workingFolder, const std::string& targetPath,
                      const std::string& arguments, const std::wstring& linkFile, const std::string& description,
                      const std::string& iconFile, int32_t iconIndex);
 
 // Writes folder\name.url and logs it. Raises "Cannot create file "%s". %s".
-void CreateUrlShortcut(TSetupState& state, const std::string& folder, const std::string& name,
+void CreateUrlShortcut(TLogState& log, const std::string& folder, const std::string& name,
                        const std::string& url, const std::string& iconFile, int32_t iconIndex);

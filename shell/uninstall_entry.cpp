@@ -30,7 +30,7 @@ std::string InstallDateText(const TLocalDate& date)
     return text;
 }
 
-void RegisterUninstall(const TSetupState& state)
+void RegisterUninstall(const std::string& installDir)
 {
     using namespace ProductManifest;
     const TProductIdentity& id = ProductIdentity;
@@ -40,13 +40,13 @@ void RegisterUninstall(const TSetupState& state)
     if (!key)
         return;
     const HKEY k = key.get();
-    const std::string& dir = state.InstallDir;
+    const std::string& dir = installDir;
     WriteRegString(k, "DisplayName", id.FullName);
-    WriteRegString(k, "DisplayIcon", dir + PayloadTable[0].FileName + ",0");
+    WriteRegString(k, "DisplayIcon", dir + MainProgram.FileName + ",0");
     WriteRegString(k, "UninstallPath", dir);
     // The system runs this command line elevated: quoted, a space in the
     // folder cannot make it start C:\Program.exe instead.
-    WriteRegString(k, "UninstallString", "\"" + dir + PayloadTable[2].FileName + "\"");
+    WriteRegString(k, "UninstallString", "\"" + dir + Uninstaller.FileName + "\"");
     WriteRegString(k, "InstallLocation", dir);
     WriteRegString(k, "DisplayVersion", id.VersionText);
     WriteRegString(k, "Comments", std::string("Thank you for using ") + id.ShortName + "!");

@@ -123,7 +123,7 @@ TSetupProcess::TSetupProcess(const std::string& exePath)
         startError_ = GetLastError();
         return;
     }
-    CloseHandle(info.hThread);
+    TKernelHandle thread(info.hThread);
     process_.reset(info.hProcess);
     id_ = info.dwProcessId;
 }
@@ -228,16 +228,16 @@ bool SaveScreenshot(HWND window, const std::string& bmpPath)
     if (!GetWindowRect(window, &place))
         return false;
     const int width = place.right - place.left, height = place.bottom - place.top;
-    TScreenDC screen(GetDC(nullptr));
-    TMemoryDC memory(CreateCompatibleDC(screen.get()));
-    TBitmapHandle bitmap(CreateCompatibleBitmap(screen.get(), width, height));
+    const TWindowDC screen(nullptr);
+    const TMemoryDC memory(CreateCompatibleDC(screen.get()));
+    const TBitmapHandle bitmap(CreateCompatibleBitmap(screen.get(), width, height));
     if (!screen || !memory || !bitmap)
         return false;
-    HGDIOBJ old = SelectObject(memory.get(), bitmap.get());
-    const bool copied = BitBlt(memory.get(), 0, 0, width, height, screen.get(), place.left, place.top, SRCCOPY);
-    SelectObject(memory.get(), old);
-    if (!copied)
-        return false;
+    {
+        const TSelectedObject selected(memory.get(), bitmap.get());
+        if (!BitBlt(memory.get(), 0, 0, width, height, screen.get(), place.left, place.top, SRCCOPY))
+            return false;
+    }
 
     BITMAPINFOHEADER header{};
     header.biSize = sizeof header;

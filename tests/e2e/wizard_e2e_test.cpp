@@ -1,7 +1,7 @@
 // The real setup.exe, started in a fresh Wine prefix and driven from
 // outside through its window. Each test runs in a prefix of its own (see
 // run-e2e.sh); the screenshots and figures go to QOVA_E2E_OUT.
-#include "tests/e2e/wizard_driver.h"
+#include "tests/e2e/wizard.h"
 
 #include "test_support.h"
 
@@ -131,113 +131,6 @@ void WriteFigure(const std::string& line)
     std::printf("figure: %s\n", line.c_str());
     std::ofstream(Env("QOVA_E2E_OUT") + "\\figures.txt", std::ios::app) << line << "\n";
 }
-
-// One run of the wizard, with its window's controls found by class and text.
-class TWizard {
-public:
-    explicit TWizard(const std::string& exePath) : process_(exePath) {}
-    ~TWizard() { process_.Kill(); }
-
-    // Waits for the window; the launch figure is the time until it shows.
-    bool Start()
-    {
-        if (!process_.Id()) {
-            ADD_FAILURE() << "setup.exe did not start, error " << process_.StartError();
-            return false;
-        }
-        if (!WaitUntil([&] { return (Main = process_.FindMainWindow()) != nullptr || !process_.Running(); }, 60000) ||
-            !Main) {
-            ADD_FAILURE() << "no window shown";
-            return false;
-        }
-        LaunchSeconds = SecondsSince(process_.StartedAt());
-        ContinueBt = FindControl(Main, "Button", "Continue");
-        ExitBt = FindControl(Main, "Button", "Exit setup");
-        BackBt = FindControl(Main, "Button", "Back");
-        Pages = FindControl(Main, WC_TABCONTROLA);
-        FolderEdit = FindControl(Main, "Edit");
-        LangCombo = FindControl(Main, "ComboBox");
-        DeskIconCheck = FindControl(Main, "Button", "Create Desktop icon");
-        StartIconCheck = FindControl(Main, "Button", "Create Start menu icon");
-        for (HWND control : {ContinueBt, ExitBt, BackBt, Pages, FolderEdit, LangCombo, DeskIconCheck, StartIconCheck})
-            if (!control) {
-                ADD_FAILURE() << "a control of the window is missing";
-                return false;
-            }
-        Settle(Main);
-        return true;
-    }
-
-    int Page() const
-    {
-        DWORD_PTR page = static_cast<DWORD_PTR>(-1);
-        SendMessageTimeoutA(Pages, TCM_GETCURSEL, 0, 0, SMTO_ABORTIFHUNG, 5000, &page);
-        return static_cast<int>(page);
-    }
-
-    // Continue, then waits for the page it leads to.
-    bool Next(int expectedPage)
-    {
-        ClickWithMouse(ContinueBt);
-        const bool moved = WaitUntil([&] { return Page() == expectedPage; }, 10000);
-        EXPECT_TRUE(moved) << "page " << Page() << " instead of " << expectedPage;
-        Settle(Main);
-        return moved;
-    }
-
-    void Screenshot(HWND window, const std::string& name) const
-    {
-        const std::string out = Env("QOVA_E2E_OUT");
-        EXPECT_TRUE(SaveScreenshot(window, out + "\\" + name + ".bmp")) << name;
-    }
-
-    // The next dialog the program opens; fails the test when none comes.
-    TDialog Dialog(DWORD timeoutMs = 20000) const
-    {
-        TDialog dialog;
-        EXPECT_TRUE(process_.WaitForDialog(dialog, timeoutMs)) << "no dialog opened";
-        return dialog;
-    }
-
-    // Presses the button with that text; null closes the dialog with its close box.
-    void Answer(const TDialog& dialog, const char* buttonText) const
-    {
-        if (!buttonText) {
-            CloseWithCloseBox(dialog.Window);
-        } else {
-            const auto found = std::find(dialog.ButtonTexts.begin(), dialog.ButtonTexts.end(), buttonText);
-            if (found == dialog.ButtonTexts.end()) {
-                ADD_FAILURE() << "no button " << buttonText << " in dialog " << dialog.Caption;
-                return;
-            }
-            PressButton(dialog.Buttons[static_cast<size_t>(found - dialog.ButtonTexts.begin())]);
-        }
-        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog.Window); }, 10000)) << "dialog stays";
-    }
-
-    bool NoDialogOpen() const
-    {
-        Settle(Main);
-        TDialog dialog;
-        return !process_.FindDialog(dialog);
-    }
-
-    // Waits for the program to end; its exit code, or -1 when it runs on.
-    long Exit(DWORD timeoutMs = 15000) const
-    {
-        DWORD code = 0;
-        return process_.WaitForExit(timeoutMs, code) ? static_cast<long>(code) : -1;
-    }
-
-    const TSetupProcess& Process() const { return process_; }
-
-    HWND Main = nullptr, ContinueBt = nullptr, ExitBt = nullptr, BackBt = nullptr, Pages = nullptr,
-         FolderEdit = nullptr, LangCombo = nullptr, DeskIconCheck = nullptr, StartIconCheck = nullptr;
-    double LaunchSeconds = 0;
-
-private:
-    TSetupProcess process_;
-};
 
 class WizardEndToEnd : public testing::Test {
 protected:

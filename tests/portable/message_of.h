@@ -1,4 +1,5 @@
-// The message of the exception a call raises; portable, for every test build.
+// The one way the tests check a failure: the exception a statement raises
+// and its exact message. Portable, for every test build.
 #pragma once
 
 #include "platform/errors.h"
@@ -7,7 +8,7 @@
 
 namespace testing_support {
 
-// The message of the exception that f raises, or "<no exception>".
+// The message of the installer exception that f raises, or "<no exception>".
 template <typename F>
 std::string MessageOf(F&& f)
 {
@@ -20,3 +21,6 @@ std::string MessageOf(F&& f)
 }
 
 } // namespace testing_support
+
+// Expects the statement to raise an installer exception with exactly that message.
+#define EXPECT_RAISES(message, statement) EXPECT_EQ(message, ::testing_support::MessageOf([&] { statement; }))

@@ -1,7 +1,7 @@
 // ExtractResource on compressed resources of this test program.
 #include "engine/extract_resource.h"
-#include "platform/errors.h"
 #include "platform/file_system.h"
+#include "platform/unique_handle.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -52,10 +52,10 @@ TEST_F(ExtractResourceTest, BytesAfterTheStreamAreIgnored)
 TEST_F(ExtractResourceTest, MissingResourceTouchesNothing)
 {
     const std::string target = dir / "missing.bin";
-    EXPECT_EQ("Resource nosuchthing not found", MessageOf([&] { ExtractResource(target, "nosuchthing"); }));
+    EXPECT_RAISES("Resource nosuchthing not found", ExtractResource(target, "nosuchthing"));
     EXPECT_FALSE(PathExists(target));
     WriteBytes(target, "keep me");
-    EXPECT_EQ("Resource nosuchthing not found", MessageOf([&] { ExtractResource(target, "nosuchthing"); }));
+    EXPECT_RAISES("Resource nosuchthing not found", ExtractResource(target, "nosuchthing"));
     EXPECT_EQ("keep me", ReadText(target));
 }
 
@@ -64,11 +64,11 @@ TEST_F(ExtractResourceTest, DamagedDataLeavesAnExistingTargetAndCreatesNoNewOne)
     for (const char* name : {"testbadsum", "testtruncated", "testbadheader"}) {
         const std::string existing = dir / (std::string(name) + ".old");
         WriteBytes(existing, "the user's file");
-        EXPECT_EQ("data error", MessageOf([&] { ExtractResource(existing, name); })) << name;
+        EXPECT_RAISES("data error", ExtractResource(existing, name)) << name;
         EXPECT_EQ("the user's file", ReadText(existing)) << name;
 
         const std::string fresh = dir / (std::string(name) + ".new");
-        EXPECT_EQ("data error", MessageOf([&] { ExtractResource(fresh, name); })) << name;
+        EXPECT_RAISES("data error", ExtractResource(fresh, name)) << name;
         EXPECT_FALSE(PathExists(fresh)) << name;
     }
 }
@@ -88,10 +88,10 @@ TEST_F(ExtractResourceTest, UncreatableTargetsRaiseTheCreateFileMessage)
     // Held open without sharing by another handle: contents kept.
     const std::string held = dir / "held.bin";
     WriteBytes(held, "in use");
-    HANDLE h = CreateFileA(held.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, h);
-    EXPECT_EQ(expected(held, ERROR_SHARING_VIOLATION), MessageOf([&] { ExtractResource(held, "testsmall"); }));
-    CloseHandle(h);
+    TFileHandle h(CreateFileA(held.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(h);
+    EXPECT_RAISES(expected(held, ERROR_SHARING_VIOLATION), ExtractResource(held, "testsmall"));
+    h.reset();
     EXPECT_EQ("in use", ReadText(held));
 
     // Read-only file. Wine run as root on Linux does not enforce the
@@ -99,47 +99,43 @@ TEST_F(ExtractResourceTest, UncreatableTargetsRaiseTheCreateFileMessage)
     const std::string readOnly = dir / "readonly.bin";
     WriteBytes(readOnly, "read only");
     SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
-    HANDLE probe = CreateFileA(readOnly.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    const bool enforced = probe == INVALID_HANDLE_VALUE;
-    if (!enforced)
-        CloseHandle(probe);
-    else
-        EXPECT_EQ(expected(readOnly, ERROR_ACCESS_DENIED),
-                  MessageOf([&] { ExtractResource(readOnly, "testsmall"); }));
+    const bool enforced =
+        !TFileHandle(CreateFileA(readOnly.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (enforced) {
+        EXPECT_RAISES(expected(readOnly, ERROR_ACCESS_DENIED), ExtractResource(readOnly, "testsmall"));
+    }
     SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ("read only", ReadText(readOnly));
 
     // Missing folder; the message names the full path of a relative target.
     const std::string missing = dir / "no such folder\\file.bin";
-    EXPECT_EQ(expected(missing, ERROR_PATH_NOT_FOUND), MessageOf([&] { ExtractResource(missing, "testsmall"); }));
+    EXPECT_RAISES(expected(missing, ERROR_PATH_NOT_FOUND), ExtractResource(missing, "testsmall"));
 
     char cwd[MAX_PATH];
     GetCurrentDirectoryA(sizeof cwd, cwd);
     SetCurrentDirectoryA(dir.Path().c_str());
     const std::string relative = "nofolder\\x.bin";
-    EXPECT_EQ(expected(dir / relative, ERROR_PATH_NOT_FOUND),
-              MessageOf([&] { ExtractResource(relative, "testsmall"); }));
+    EXPECT_RAISES(expected(dir / relative, ERROR_PATH_NOT_FOUND), ExtractResource(relative, "testsmall"));
     SetCurrentDirectoryA(cwd);
 
     // A path that names a folder.
-    EXPECT_EQ(expected(dir.Path().substr(0, dir.Path().size() - 1), ERROR_ACCESS_DENIED),
-              MessageOf([&] { ExtractResource(dir.Path().substr(0, dir.Path().size() - 1), "testsmall"); }));
+    const std::string folder = dir.Path().substr(0, dir.Path().size() - 1);
+    EXPECT_RAISES(expected(folder, ERROR_ACCESS_DENIED), ExtractResource(folder, "testsmall"));
 }
 
 TEST_F(ExtractResourceTest, FileExistsCountsFilesOfAnyDateButNeverFolders)
 {
     const std::string target = dir / "old.qdev";
     ASSERT_TRUE(ExtractResource(target, "testsmall"));
-    HANDLE h = CreateFileA(target.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, h);
+    const TFileHandle h(CreateFileA(target.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(h);
     SYSTEMTIME st{};
     st.wYear = 1975;
     st.wMonth = 3;
     st.wDay = 1;
     FILETIME ft;
     SystemTimeToFileTime(&st, &ft);
-    SetFileTime(h, nullptr, nullptr, &ft);
-    CloseHandle(h);
+    SetFileTime(h.get(), nullptr, nullptr, &ft);
     EXPECT_TRUE(FileExists(target));
     EXPECT_FALSE(FileExists(dir.Path().substr(0, dir.Path().size() - 1)));
     EXPECT_FALSE(FileExists(dir / "nothing.here"));

@@ -1,9 +1,8 @@
 // Whole installations from the wizard's choices: real files, real links,
 // real profile files, the registry redirected to scratch keys.
-#include "engine/install_files.h"
+#include "install/install_files.h"
 
 #include "engine/product_manifest.h"
-#include "platform/errors.h"
 #include "platform/registry.h"
 #include "shell/uninstall_entry.h"
 #include "test_support.h"
@@ -47,18 +46,6 @@ public:
     int MessagePasses = 0;
 };
 
-// Extraction that reports failure from one payload row on, as a damaged
-// disk would make it; earlier rows are really written.
-int failingRow = -1;
-int extractCalls = 0;
-bool FailingExtract(const std::string& target, const std::string& resource)
-{
-    if (failingRow >= 0 && resource == ProductManifest::PayloadTable[static_cast<size_t>(failingRow)].ResourceName)
-        return false;
-    ++extractCalls;
-    return ExtractResource(target, resource);
-}
-
 struct TLogOptions {
     bool DeskIcon = true;
     bool StartIcon = true;
@@ -84,8 +71,6 @@ protected:
         state.SimulatorIniPath = settings + "\\qovasim.ini";
         installDir = root / "Program Files\\QOVA\\";
         choices.FolderText = root / "Program Files\\QOVA";
-        failingRow = -1;
-        extractCalls = 0;
     }
 
     bool Install() { return InstallFiles(state, choices, user); }
@@ -172,8 +157,8 @@ TEST_F(InstallFilesTest, FreshFolderGivesTheCompleteLog)
     std::string location;
     ASSERT_TRUE(Registered(&location));
     EXPECT_EQ(installDir, location);
-    EXPECT_TRUE(state.InstallLog) << "the form keeps the writer";
-    EXPECT_FALSE(state.Installing);
+    EXPECT_TRUE(state.Log.InstallLog) << "the form keeps the writer";
+    EXPECT_FALSE(state.Log.InUse);
 }
 
 TEST_F(InstallFilesTest, LogVariantsFollowTheChoices)
@@ -232,10 +217,17 @@ TEST_F(InstallFilesTest, ExtractionFailureStopsAfterThePayloadStage)
         state = TSetupState{};
         user.Asked.clear();
         user.Answers = {mrOk};
-        failingRow = k;
-        extractCalls = 0;
+        // Extraction reports failure from row k on, as a damaged disk would
+        // make it; earlier rows are really written.
+        int extractCalls = 0;
+        const auto failingExtract = [&](const std::string& target, const std::string& resource) {
+            if (resource == ProductManifest::PayloadTable[static_cast<size_t>(k)].ResourceName)
+                return false;
+            ++extractCalls;
+            return ExtractResource(target, resource);
+        };
 
-        EXPECT_FALSE(InstallFiles(state, choices, user, FailingExtract));
+        EXPECT_FALSE(InstallFiles(state, choices, user, failingExtract));
         EXPECT_EQ(k, extractCalls) << "rows after the failing one are not visited";
         ASSERT_EQ(1u, user.Asked.size());
         EXPECT_EQ("Error decompressing file.", user.Asked[0].Text);
@@ -265,12 +257,8 @@ TEST_F(InstallFilesTest, ShortcutStageFailureStillRegistersAndStopsThere)
     const std::string missing = root / "missing\\Programs";
     SetRegString(HKEY_CURRENT_USER, ShellFoldersKey, "Programs", missing);
     const std::string url = missing + "\\QOVA\\Norvane web page.url";
-    try {
-        Install();
-        FAIL() << "no exception";
-    } catch (const Exception& error) {
-        EXPECT_EQ(0, std::string(error.what()).rfind("Cannot create file \"" + url + "\". ", 0)) << error.what();
-    }
+    const std::string message = MessageOf([&] { Install(); });
+    EXPECT_EQ(0, message.rfind("Cannot create file \"" + url + "\". ", 0)) << message;
     std::string location;
     EXPECT_TRUE(Registered(&location));
     EXPECT_EQ(installDir, location);
@@ -282,7 +270,7 @@ TEST_F(InstallFilesTest, ShortcutStageFailureStillRegistersAndStopsThere)
     EXPECT_EQ(std::string::npos, log.find("Devices"));
     EXPECT_FALSE(PathExists(installDir + "Devices"));
     EXPECT_EQ(0, user.MessagePasses);
-    EXPECT_FALSE(state.Installing);
+    EXPECT_FALSE(state.Log.InUse);
 }
 
 TEST_F(InstallFilesTest, ExistingDeviceFilesAreAskedAboutInTableOrder)
@@ -350,8 +338,8 @@ TEST_F(InstallFilesTest, LogReleaseWaitsUntilTheProcedureReturns)
         void ProcessMessages() override
         {
             TScriptedUser::ProcessMessages();
-            state_.ReleaseInstallLog();
-            StillOpen = state_.InstallLog != nullptr;
+            state_.Log.Release();
+            StillOpen = state_.Log.InstallLog != nullptr;
         }
         bool StillOpen = false;
 
@@ -360,32 +348,27 @@ TEST_F(InstallFilesTest, LogReleaseWaitsUntilTheProcedureReturns)
     } closing(state);
     ASSERT_TRUE(InstallFiles(state, choices, closing));
     EXPECT_TRUE(closing.StillOpen);
-    EXPECT_FALSE(state.InstallLog) << "released once the procedure returned";
+    EXPECT_FALSE(state.Log.InstallLog) << "released once the procedure returned";
     EXPECT_EQ(ExpectedLog({}), Log());
 }
 
 TEST_F(InstallFilesTest, UninstallerRemovesWhatTheLogLists)
 {
     ASSERT_TRUE(Install());
-    state.InstallLog.reset();
+    state.Log.InstallLog.reset();
     // The uninstaller is another process: the registry override does not
     // reach it, so its entry goes into this prefix's own machine key.
     const std::string location = state.InstallDir;
-    {
-        TSetupState real;
-        real.InstallDir = location;
-        RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
-        RegisterUninstall(real);
-    }
+    RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
+    RegisterUninstall(location);
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
     std::string command = "\"" + installDir + "Uninstall.exe\" /quiet";
     ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                                &process));
-    WaitForSingleObject(process.hProcess, INFINITE);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    const TKernelHandle uninstaller(process.hProcess), thread(process.hThread);
+    WaitForSingleObject(uninstaller.get(), INFINITE);
     // The work is done by a copy that waits for the original to exit.
     for (int i = 0; i < 300 && PathExists(installDir + "install.log"); ++i)
         Sleep(100);

@@ -1,6 +1,5 @@
 // The install log as the uninstaller sees it: real profile files under Wine.
-#include "engine/setup_state.h"
-#include "platform/errors.h"
+#include "engine/install_log.h"
 
 #include "test_support.h"
 
@@ -34,11 +33,11 @@ class InstallLogTest : public testing::Test {
 protected:
     void Open(const std::string& path)
     {
-        state.InstallLog = std::make_unique<TInstallLog>(path);
+        log.InstallLog = std::make_unique<TInstallLog>(path);
     }
 
     TTempDir dir;
-    TSetupState state;
+    TLogState log;
 };
 
 TEST_F(InstallLogTest, WritesSectionsInFirstWriteOrderWithSeparateCounters)
@@ -46,21 +45,21 @@ TEST_F(InstallLogTest, WritesSectionsInFirstWriteOrderWithSeparateCounters)
     const std::string path = dir / "install.log";
     Open(path);
     EXPECT_FALSE(testing_support::PathExists(path)) << "creating the writer must not touch the file";
-    state.InstallLog->Write("Application", "ShortName", "QOVA");
-    state.InstallLog->Write("Application", "FullName", "Qovarium");
-    state.InstallLog->Write("Application", "Version", "1.5");
-    state.LogPath(lkFile, "C:\\Program Files\\QOVA\\QOVA.exe");
-    state.LogPath(lkFile, "C:\\Program Files\\QOVA\\QOVAsim.exe");
+    log.InstallLog->Write("Application", "ShortName", "QOVA");
+    log.InstallLog->Write("Application", "FullName", "Qovarium");
+    log.InstallLog->Write("Application", "Version", "1.5");
+    log.LogPath(lkFile, "C:\\Program Files\\QOVA\\QOVA.exe");
+    log.LogPath(lkFile, "C:\\Program Files\\QOVA\\QOVAsim.exe");
     // A folder logged between files opens its own section, numbered from 1.
-    state.LogPath(lkFolder, "C:\\PROGRAMS\\QOVA\\");
-    state.LogPath(lkFile, "C:\\PROGRAMS\\QOVA\\QOVA.lnk");
-    state.LogPath(lkFile, "C:\\PROGRAMS\\QOVA\\QOVA.lnk");
-    state.LogPath(lkFolder, "C:\\Program Files\\QOVA\\Devices");
-    state.LogPath(2, "C:\\ignored");
-    state.LogPath(-1, "C:\\ignored too");
-    EXPECT_EQ(5, state.FileCounter);
-    EXPECT_EQ(3, state.FolderCounter);
-    state.InstallLog.reset();
+    log.LogPath(lkFolder, "C:\\PROGRAMS\\QOVA\\");
+    log.LogPath(lkFile, "C:\\PROGRAMS\\QOVA\\QOVA.lnk");
+    log.LogPath(lkFile, "C:\\PROGRAMS\\QOVA\\QOVA.lnk");
+    log.LogPath(lkFolder, "C:\\Program Files\\QOVA\\Devices");
+    log.LogPath(2, "C:\\ignored");
+    log.LogPath(-1, "C:\\ignored too");
+    EXPECT_EQ(5, log.FileCounter);
+    EXPECT_EQ(3, log.FolderCounter);
+    log.InstallLog.reset();
 
     const std::string expected = "[Application]\r\n"
                                  "ShortName=QOVA\r\n"
@@ -88,7 +87,7 @@ TEST_F(InstallLogTest, EveryEntryIsOnDiskAsSoonAsItIsLogged)
 {
     const std::string path = dir / "install.log";
     Open(path);
-    state.LogPath(lkFile, dir / "QOVA.exe");
+    log.LogPath(lkFile, dir / "QOVA.exe");
     // Read while the writer is still open, as after an interrupted installation.
     EXPECT_NE(std::string::npos, ReadText(path).find("1=" + (dir / "QOVA.exe") + "\r\n"));
 }
@@ -97,37 +96,27 @@ TEST_F(InstallLogTest, OtherKindsWriteNothing)
 {
     const std::string path = dir / "install.log";
     Open(path);
-    state.LogPath(2, dir / "QOVA.exe");
-    state.InstallLog.reset();
+    log.LogPath(2, dir / "QOVA.exe");
+    log.InstallLog.reset();
     EXPECT_FALSE(testing_support::PathExists(path));
-    EXPECT_EQ(1, state.FileCounter);
-    EXPECT_EQ(1, state.FolderCounter);
+    EXPECT_EQ(1, log.FileCounter);
+    EXPECT_EQ(1, log.FolderCounter);
 }
 
 // The message names the log's full path and the counter stays where it was.
-void ExpectRefusedWrite(TSetupState& state, const std::string& path)
+void ExpectRefusedWrite(TLogState& log, const std::string& path)
 {
-    try {
-        state.LogPath(lkFile, "C:\\x");
-        ADD_FAILURE() << "no exception";
-    } catch (const EIniFileException& e) {
-        EXPECT_EQ("Unable to write to " + path, e.Message());
-    }
-    EXPECT_EQ(1, state.FileCounter);
-    try {
-        state.LogPath(lkFolder, "C:\\y\\");
-        ADD_FAILURE() << "no exception";
-    } catch (const EIniFileException& e) {
-        EXPECT_EQ("Unable to write to " + path, e.Message());
-    }
-    EXPECT_EQ(1, state.FolderCounter);
+    EXPECT_RAISES("Unable to write to " + path, log.LogPath(lkFile, "C:\\x"));
+    EXPECT_EQ(1, log.FileCounter);
+    EXPECT_RAISES("Unable to write to " + path, log.LogPath(lkFolder, "C:\\y\\"));
+    EXPECT_EQ(1, log.FolderCounter);
 }
 
 TEST_F(InstallLogTest, WriteIntoMissingFolderRaisesAndKeepsCounter)
 {
     const std::string path = dir / "missing\\install.log";
     Open(path);
-    ExpectRefusedWrite(state, path);
+    ExpectRefusedWrite(log, path);
     EXPECT_FALSE(testing_support::PathExists(dir / "missing"));
 }
 
@@ -137,7 +126,7 @@ TEST_F(InstallLogTest, WriteOverAFolderRaisesAndKeepsCounter)
     const std::string path = dir / "install.log";
     ASSERT_TRUE(CreateDirectoryA(path.c_str(), nullptr));
     Open(path);
-    ExpectRefusedWrite(state, path);
+    ExpectRefusedWrite(log, path);
 }
 
 TEST_F(InstallLogTest, WriteIntoReadOnlyLogRaisesAndKeepsCounter)
@@ -155,8 +144,8 @@ TEST_F(InstallLogTest, WriteIntoReadOnlyLogRaisesAndKeepsCounter)
         }
     }
     Open(path);
-    ExpectRefusedWrite(state, path);
-    state.InstallLog.reset();
+    ExpectRefusedWrite(log, path);
+    log.InstallLog.reset();
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ("[Files]\r\n", ReadText(path));
 }

@@ -1,7 +1,7 @@
 // Well-known folders against a scratch registry and real folders.
 #include "shell/known_folders.h"
 
-#include "platform/errors.h"
+#include "platform/registry.h"
 #include "platform/system_info.h"
 
 #include "test_support.h"
@@ -25,10 +25,9 @@ const char* const WinKey = "Software\\Microsoft\\Windows\\CurrentVersion";
 // A value of the given type with no data bytes at all.
 void SetEmptyRegValue(HKEY root, const std::string& key, const std::string& name, DWORD type)
 {
-    HKEY k = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr));
-    EXPECT_EQ(ERROR_SUCCESS, RegSetValueExA(k, name.c_str(), 0, type, nullptr, 0));
-    RegCloseKey(k);
+    const TRegKey k = CreateRegKey(root, key, KEY_ALL_ACCESS);
+    ASSERT_TRUE(k);
+    EXPECT_EQ(ERROR_SUCCESS, RegSetValueExA(k.get(), name.c_str(), 0, type, nullptr, 0));
 }
 
 std::string WithoutTrailingBackslash(std::string path)
@@ -144,12 +143,7 @@ TEST_F(ShellFolderTest, GetShellFolderAppendsBackslashAndRejectsOtherTypes)
     EXPECT_EQ("%SystemDrive%\\x\\", GetShellFolder("Expand"));
 
     SetRegDword(HKEY_CURRENT_USER, ShellFolders, "Number", 3);
-    try {
-        GetShellFolder("Number");
-        ADD_FAILURE() << "no exception";
-    } catch (const ERegistryException& e) {
-        EXPECT_EQ("Invalid data type for 'Number'", e.Message());
-    }
+    EXPECT_RAISES("Invalid data type for 'Number'", GetShellFolder("Number"));
 }
 
 TEST_F(ShellFolderTest, ConfigFolderCreatesCompanyAndProductLevels)
@@ -204,7 +198,7 @@ TEST_F(ShellFolderTest, ReadShellFolderValueThroughTheExplorerKey)
     EXPECT_EQ("", ReadShellFolderValue(nullptr, "Desktop"));
 
     SetRegDword(HKEY_CURRENT_USER, ShellFolders, "Desktop", 0);
-    EXPECT_THROW(ReadShellFolderValue(explorer.get(), "Desktop"), ERegistryException);
+    EXPECT_RAISES("Invalid data type for 'Desktop'", ReadShellFolderValue(explorer.get(), "Desktop"));
 }
 
 } // namespace

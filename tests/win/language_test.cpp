@@ -1,8 +1,6 @@
 // Language preselection and hand-off on real settings files.
 #include "shell/language.h"
 
-#include "platform/errors.h"
-
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -24,55 +22,65 @@ protected:
 
     void WriteProgramIni(const std::string& text) { WriteBytes(state.ProgramIniPath, text); }
     void WriteSimulatorIni(const std::string& text) { WriteBytes(state.SimulatorIniPath, text); }
+    int32_t Preselect(int32_t selected)
+    {
+        return PreselectLanguage(state.ProgramIniPath, state.CurrentLangLibrary, selected);
+    }
+    void HandOff(int32_t lang)
+    {
+        HandOffLanguage(state.ProgramIniPath, state.SimulatorIniPath, state.CurrentLangLibrary, lang);
+    }
 
     TTempDir dir;
-    TSetupState state;
+    struct {
+        std::string ProgramIniPath, SimulatorIniPath, CurrentLangLibrary;
+    } state; // as the form holds them
 };
 
 TEST_F(LanguageTest, NoFileKeepsSelectionAndEmptySetting)
 {
-    EXPECT_EQ(0, PreselectLanguage(state, 0));
+    EXPECT_EQ(0, Preselect(0));
     EXPECT_EQ("", state.CurrentLangLibrary);
     WriteProgramIni("[Other]\r\nLangLibrary=qovaspa.dll\r\n");
-    EXPECT_EQ(0, PreselectLanguage(state, 0)) << "key in another section";
+    EXPECT_EQ(0, Preselect(0)) << "key in another section";
     EXPECT_EQ("", state.CurrentLangLibrary);
 }
 
 TEST_F(LanguageTest, PreselectsOnlyOnExactLibraryNames)
 {
     WriteProgramIni("[QOVA]\r\nLangLibrary=qovaspa.dll\r\n");
-    EXPECT_EQ(1, PreselectLanguage(state, 0));
+    EXPECT_EQ(1, Preselect(0));
     EXPECT_EQ("qovaspa.dll", state.CurrentLangLibrary);
 
     WriteProgramIni("[QOVA]\r\nLangLibrary=qovaeng.dll\r\n");
-    EXPECT_EQ(0, PreselectLanguage(state, 1));
+    EXPECT_EQ(0, Preselect(1));
     EXPECT_EQ("qovaeng.dll", state.CurrentLangLibrary);
 
     WriteProgramIni("[QOVA]\r\nLangLibrary=QOVASPA.DLL\r\n");
-    EXPECT_EQ(0, PreselectLanguage(state, 0));
+    EXPECT_EQ(0, Preselect(0));
     EXPECT_EQ("QOVASPA.DLL", state.CurrentLangLibrary);
 
     WriteProgramIni("[QOVA]\r\nLangLibrary=qovafra.dll\r\n");
-    EXPECT_EQ(1, PreselectLanguage(state, 1)) << "an unknown name leaves the selection as it was";
+    EXPECT_EQ(1, Preselect(1)) << "an unknown name leaves the selection as it was";
     EXPECT_EQ("qovafra.dll", state.CurrentLangLibrary);
 
     // Key names are found whatever their case.
     WriteProgramIni("[QOVA]\r\nlanglibrary=qovaspa.dll\r\n");
-    EXPECT_EQ(1, PreselectLanguage(state, 0));
+    EXPECT_EQ(1, Preselect(0));
 }
 
 TEST_F(LanguageTest, SimulatorFileIsNeverConsulted)
 {
     WriteSimulatorIni("[QOVASim]\r\nLangLibrary=qsimspa.dll\r\n[QOVA]\r\nLangLibrary=qovaspa.dll\r\n");
-    EXPECT_EQ(0, PreselectLanguage(state, 0));
+    EXPECT_EQ(0, Preselect(0));
     EXPECT_EQ("", state.CurrentLangLibrary);
     WriteProgramIni("[QOVA]\r\nLangLibrary=qovaeng.dll\r\n");
-    EXPECT_EQ(0, PreselectLanguage(state, 0));
+    EXPECT_EQ(0, Preselect(0));
 }
 
 TEST_F(LanguageTest, SpanishCreatesBothFilesWithOneSectionAndKey)
 {
-    HandOffLanguage(state, 1);
+    HandOff(1);
     EXPECT_EQ("[QOVA]\r\nLangLibrary=qovaspa.dll\r\n", ReadText(state.ProgramIniPath));
     EXPECT_EQ("[QOVASim]\r\nLangLibrary=qsimspa.dll\r\n", ReadText(state.SimulatorIniPath));
 }
@@ -82,7 +90,7 @@ TEST_F(LanguageTest, SpanishKeepsOtherSectionsAndKeys)
     WriteProgramIni("[Window]\r\nLeft=10\r\n[QOVA]\r\nRecent=show1\r\nLangLibrary=qovaeng.dll\r\n");
     WriteSimulatorIni("[QOVASim]\r\nSpeed=2\r\n");
     state.CurrentLangLibrary = "qovaeng.dll";
-    HandOffLanguage(state, 1);
+    HandOff(1);
     EXPECT_EQ("[Window]\r\nLeft=10\r\n[QOVA]\r\nRecent=show1\r\nLangLibrary=qovaspa.dll\r\n",
               ReadText(state.ProgramIniPath));
     EXPECT_EQ("[QOVASim]\r\nSpeed=2\r\nLangLibrary=qsimspa.dll\r\n", ReadText(state.SimulatorIniPath));
@@ -93,19 +101,19 @@ TEST_F(LanguageTest, SpanishReinstallStillWritesTheSimulatorsFile)
     // The main application already names Spanish; the simulator is brought in line.
     WriteProgramIni("[QOVA]\r\nLangLibrary=qovaspa.dll\r\n");
     WriteSimulatorIni("[QOVASim]\r\nLangLibrary=qsimeng.dll\r\n");
-    HandOffLanguage(state, PreselectLanguage(state, 0));
+    HandOff(Preselect(0));
     EXPECT_EQ("[QOVA]\r\nLangLibrary=qovaspa.dll\r\n", ReadText(state.ProgramIniPath));
     EXPECT_EQ("[QOVASim]\r\nLangLibrary=qsimspa.dll\r\n", ReadText(state.SimulatorIniPath));
 }
 
 TEST_F(LanguageTest, EnglishWritesNothingWithoutAnOtherSetting)
 {
-    HandOffLanguage(state, PreselectLanguage(state, 0));
+    HandOff(Preselect(0));
     EXPECT_FALSE(PathExists(state.ProgramIniPath));
     EXPECT_FALSE(PathExists(state.SimulatorIniPath));
 
     WriteProgramIni("[QOVA]\r\nLangLibrary=qovaeng.dll\r\n");
-    HandOffLanguage(state, PreselectLanguage(state, 0));
+    HandOff(Preselect(0));
     EXPECT_EQ("[QOVA]\r\nLangLibrary=qovaeng.dll\r\n", ReadText(state.ProgramIniPath));
     EXPECT_FALSE(PathExists(state.SimulatorIniPath));
 }
@@ -114,8 +122,8 @@ TEST_F(LanguageTest, EnglishOverPreselectedSpanishWritesEnglishLibraries)
 {
     WriteProgramIni("[QOVA]\r\nLangLibrary=qovaspa.dll\r\n");
     WriteSimulatorIni("[QOVASim]\r\nLangLibrary=qsimspa.dll\r\n");
-    ASSERT_EQ(1, PreselectLanguage(state, 0));
-    HandOffLanguage(state, 0); // the user switched back to English
+    ASSERT_EQ(1, Preselect(0));
+    HandOff(0); // the user switched back to English
     EXPECT_EQ("[QOVA]\r\nLangLibrary=qovaeng.dll\r\n", ReadText(state.ProgramIniPath));
     EXPECT_EQ("[QOVASim]\r\nLangLibrary=qsimeng.dll\r\n", ReadText(state.SimulatorIniPath));
 }
@@ -123,7 +131,7 @@ TEST_F(LanguageTest, EnglishOverPreselectedSpanishWritesEnglishLibraries)
 TEST_F(LanguageTest, EnglishReplacesAnUnknownSetting)
 {
     WriteProgramIni("[QOVA]\r\nLangLibrary=QOVASPA.DLL\r\n");
-    HandOffLanguage(state, PreselectLanguage(state, 0));
+    HandOff(Preselect(0));
     EXPECT_EQ("[QOVA]\r\nLangLibrary=qovaeng.dll\r\n", ReadText(state.ProgramIniPath));
     EXPECT_EQ("[QOVASim]\r\nLangLibrary=qsimeng.dll\r\n", ReadText(state.SimulatorIniPath));
 }
@@ -133,24 +141,14 @@ TEST_F(LanguageTest, RefusedWriteRaisesAndStopsTheHandOff)
     state.ProgramIniPath = dir / "missing\\qova.ini";
     for (int32_t lang : {1, 0}) {
         state.CurrentLangLibrary = "qovaspa.dll";
-        try {
-            HandOffLanguage(state, lang);
-            ADD_FAILURE() << "no exception for language " << lang;
-        } catch (const EIniFileException& e) {
-            EXPECT_EQ("Unable to write to " + state.ProgramIniPath, e.Message());
-        }
+        EXPECT_RAISES("Unable to write to " + state.ProgramIniPath, HandOff(lang)) << "language " << lang;
         EXPECT_FALSE(PathExists(state.SimulatorIniPath)) << "language " << lang;
     }
 
     // The simulator's own refusal names its file.
     state.ProgramIniPath = dir / "qova.ini";
     state.SimulatorIniPath = dir / "missing\\qovasim.ini";
-    try {
-        HandOffLanguage(state, 1);
-        ADD_FAILURE() << "no exception";
-    } catch (const EIniFileException& e) {
-        EXPECT_EQ("Unable to write to " + state.SimulatorIniPath, e.Message());
-    }
+    EXPECT_RAISES("Unable to write to " + state.SimulatorIniPath, HandOff(1));
 }
 
 } // namespace

@@ -296,9 +296,9 @@ TEST_F(SetupFormTest, FormShowFillsTheWindowAndResetsTheState)
     EXPECT_EQ(config + "qovasim.ini", form->State.SimulatorIniPath);
     EXPECT_TRUE(PathExists(config));
     EXPECT_EQ(0, form->State.PageIndex);
-    EXPECT_EQ(1, form->State.FileCounter);
-    EXPECT_EQ(1, form->State.FolderCounter);
-    EXPECT_FALSE(form->State.InstallLog);
+    EXPECT_EQ(1, form->State.Log.FileCounter);
+    EXPECT_EQ(1, form->State.Log.FolderCounter);
+    EXPECT_FALSE(form->State.Log.InstallLog);
 
     EXPECT_EQ(BST_CHECKED, SendMessageA(form->DeskIconCheck, BM_GETCHECK, 0, 0));
     EXPECT_EQ(BST_CHECKED, SendMessageA(form->StartIconCheck, BM_GETCHECK, 0, 0));
@@ -378,8 +378,8 @@ TEST_F(SetupFormTest, FailingFormShowIsReportedAndLeavesTheStartValues)
     EXPECT_EQ("", WindowText(form->ProductNameLabel));
     EXPECT_FALSE(form->BakPicture());
     // ...and the counters still have their start values.
-    EXPECT_EQ(1, form->State.FileCounter);
-    EXPECT_EQ(1, form->State.FolderCounter);
+    EXPECT_EQ(1, form->State.Log.FileCounter);
+    EXPECT_EQ(1, form->State.Log.FolderCounter);
     EXPECT_EQ(0, form->State.PageIndex);
 }
 
@@ -403,9 +403,8 @@ TEST_F(SetupFormTest, GradientPictureHasTheGivenLevelsInEveryRow)
     request.bmiHeader.biPlanes = 1;
     request.bmiHeader.biBitCount = 32;
     std::vector<uint32_t> pixels(380 * 206);
-    HDC screen = GetDC(nullptr);
-    ASSERT_EQ(206, GetDIBits(screen, picture, 0, 206, pixels.data(), &request, DIB_RGB_COLORS));
-    ReleaseDC(nullptr, screen);
+    const TWindowDC screen(nullptr);
+    ASSERT_EQ(206, GetDIBits(screen.get(), picture, 0, 206, pixels.data(), &request, DIB_RGB_COLORS));
     auto grey = [](uint32_t level) { return level | level << 8 | level << 16; };
     const std::pair<int, uint32_t> columns[] = {{0, 245}, {1, 245}, {189, 195}, {190, 195}, {378, 145}, {379, 145}};
     for (const auto& [x, level] : columns)
@@ -419,7 +418,8 @@ TEST_F(SetupFormTest, GradientIsDrawnTransparentlyBehindTheProductName)
 {
     Open();
     RedrawWindow(form->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    HDC dc = GetDC(form->Handle());
+    const TWindowDC window(form->Handle());
+    HDC dc = window.get();
     ASSERT_TRUE(dc);
     const COLORREF face = GetSysColor(COLOR_BTNFACE);
     // Points where nothing lies over the picture.
@@ -435,7 +435,6 @@ TEST_F(SetupFormTest, GradientIsDrawnTransparentlyBehindTheProductName)
     const int x = label.right - 1;
     const auto level = static_cast<BYTE>(245 - static_cast<int>(std::nearbyint(x * 100.0 / 379)));
     EXPECT_EQ(RGB(level, level, level), GetPixel(dc, x, label.top));
-    ReleaseDC(form->Handle(), dc);
 }
 
 // ---- Navigation ----
@@ -609,12 +608,10 @@ TEST_F(SetupFormTest, LinkOpensTheMakersPageAndTurnsPurple)
     std::vector<std::pair<HWND, std::string>> opened;
     SetShellOpenHook([&](HWND parent, const std::string& file) { opened.emplace_back(parent, file); });
     auto linkColour = [&] {
-        HDC dc = CreateCompatibleDC(nullptr);
-        SendMessageA(form->BottomPanel, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+        const TMemoryDC dc(CreateCompatibleDC(nullptr));
+        SendMessageA(form->BottomPanel, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc.get()),
                      reinterpret_cast<LPARAM>(form->Link));
-        const COLORREF colour = GetTextColor(dc);
-        DeleteDC(dc);
-        return colour;
+        return GetTextColor(dc.get());
     };
     EXPECT_EQ(RGB(128, 128, 255), linkColour());
     ClickCentre(form->Link); // reaches the form through the panel
@@ -640,7 +637,7 @@ TEST_F(SetupFormTest, FinishedAfterASuccessfulInstallation)
         EXPECT_EQ("please wait...", WindowText(form->Label8));
         EXPECT_EQ(0, form->ExitState());
         EXPECT_TRUE(form->Installing());
-        state.InstallLog = std::make_unique<TInstallLog>(appData / "install.log");
+        state.Log.InstallLog = std::make_unique<TInstallLog>(appData / "install.log");
         return true;
     };
     form->ContinueBtClick();
@@ -658,7 +655,7 @@ TEST_F(SetupFormTest, FinishedAfterASuccessfulInstallation)
     EXPECT_TRUE(dialogs.empty()) << "no question after the installation";
     EXPECT_TRUE(form->Closed());
     EXPECT_FALSE(IsWindowVisible(form->Handle()));
-    EXPECT_FALSE(form->State.InstallLog) << "the log writer is released on closing";
+    EXPECT_FALSE(form->State.Log.InstallLog) << "the log writer is released on closing";
     EXPECT_TRUE(TakeQuit());
 }
 
@@ -772,7 +769,7 @@ TEST_F(SetupFormTest, ExitConfirmedDuringTheInstallationClosesRightAfterItReturn
     ToPage(4);
     bool checked = false;
     script = [&](TSetupState& state, const TInstallChoices&, IInstallUser& user) {
-        state.InstallLog = std::make_unique<TInstallLog>(appData / "install.log");
+        state.Log.InstallLog = std::make_unique<TInstallLog>(appData / "install.log");
         // The user clicks Exit while the procedure lets messages through.
         PostMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(form->ExitBt.Handle()), BN_CLICKED),
                      reinterpret_cast<LPARAM>(form->ExitBt.Handle()));
@@ -785,9 +782,9 @@ TEST_F(SetupFormTest, ExitConfirmedDuringTheInstallationClosesRightAfterItReturn
         // Neither the window nor the log writer went under the procedure.
         EXPECT_FALSE(form->Closed());
         EXPECT_TRUE(IsWindowVisible(form->Handle()));
-        EXPECT_TRUE(state.InstallLog);
-        if (state.InstallLog)
-            state.LogPath(lkFile, "C:\\still\\writing.txt");
+        EXPECT_TRUE(state.Log.InstallLog);
+        if (state.Log.InstallLog)
+            state.Log.LogPath(lkFile, "C:\\still\\writing.txt");
         checked = true;
         return true;
     };
@@ -797,7 +794,7 @@ TEST_F(SetupFormTest, ExitConfirmedDuringTheInstallationClosesRightAfterItReturn
     EXPECT_EQ("Close", WindowText(form->ExitBt.Handle()));
     EXPECT_TRUE(form->Closed());
     EXPECT_FALSE(form->Installing());
-    EXPECT_FALSE(form->State.InstallLog);
+    EXPECT_FALSE(form->State.Log.InstallLog);
     EXPECT_TRUE(TakeQuit());
     EXPECT_EQ("C:\\still\\writing.txt", ReadProfileValue(appData / "install.log", "Files", "1"));
 }

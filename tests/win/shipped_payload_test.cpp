@@ -2,6 +2,7 @@
 // made from.
 #include "engine/product_manifest.h"
 #include "engine/zstream.h"
+#include "platform/data_module.h"
 #include "platform/resource.h"
 #include "test_support.h"
 

@@ -3,7 +3,6 @@
 #include "shell/shortcuts.h"
 
 #include "engine/product_manifest.h"
-#include "platform/errors.h"
 #include "platform/handle.h"
 #include "platform/text_encoding.h"
 #include "platform/win_error.h"
@@ -107,19 +106,19 @@ protected:
     void SetUp() override
     {
         logPath = dir / "install.log";
-        state.InstallLog = std::make_unique<TInstallLog>(logPath);
+        log.InstallLog = std::make_unique<TInstallLog>(logPath);
     }
 
     // The log as the uninstaller will find it.
     std::string LogText()
     {
-        state.InstallLog.reset();
+        log.InstallLog.reset();
         return WithoutBlankLines(ReadText(logPath));
     }
 
     void Link(const std::string& linkFile, const std::string& target = "C:\\windows\\notepad.exe")
     {
-        CreateShellLink(state, "C:\\windows\\", target, "", AnsiToWide(linkFile), "Editor", target, 0);
+        CreateShellLink(log, "C:\\windows\\", target, "", AnsiToWide(linkFile), "Editor", target, 0);
     }
 
     // A folder as the shell names it in a notification.
@@ -133,7 +132,7 @@ protected:
     TTempDir dir;
     TShellEvents shell{dir.Path()};
     std::string logPath;
-    TSetupState state;
+    TLogState log;
 };
 
 TEST(LinkFolderTest, DriveRootsAndALeadingBackslashKeepTheirBackslash)
@@ -175,7 +174,7 @@ TEST_F(ShortcutTest, DesktopAndGroupLinksReadBackWithTheirSettings)
         {group + id.SimShortName + ".lnk", simExe, id.SimFullName},
     };
     for (const TRow& row : rows)
-        CreateShellLink(state, installDir, row.Target, "", AnsiToWide(row.LinkFile), row.Description, row.Target, 0);
+        CreateShellLink(log, installDir, row.Target, "", AnsiToWide(row.LinkFile), row.Description, row.Target, 0);
 
     for (const TRow& row : rows) {
         SCOPED_TRACE(row.LinkFile);
@@ -252,8 +251,8 @@ TEST_F(ShortcutTest, LinkObjectThatCannotBeCreatedRaisesWithTheClassId)
               message);
     EXPECT_FALSE(PathExists(dir / "Missing"));
     EXPECT_FALSE(PathExists(logPath));
-    EXPECT_EQ(1, state.FileCounter);
-    EXPECT_EQ(1, state.FolderCounter);
+    EXPECT_EQ(1, log.FileCounter);
+    EXPECT_EQ(1, log.FolderCounter);
 }
 
 class UrlShortcutTest : public ShortcutTest {};
@@ -262,7 +261,7 @@ TEST_F(UrlShortcutTest, WithoutIconFileFourLines)
 {
     // The folder gets its backslash.
     const std::string folder = dir.Path().substr(0, dir.Path().size() - 1);
-    CreateUrlShortcut(state, folder, "Norvane web page", "https://a.example/x?y=1&z", "", 1);
+    CreateUrlShortcut(log, folder, "Norvane web page", "https://a.example/x?y=1&z", "", 1);
     const std::string file = dir / "Norvane web page.url";
     EXPECT_EQ("[DEFAULT]\r\n"
               "BASEURL=https://a.example/x?y=1&z\r\n"
@@ -275,9 +274,9 @@ TEST_F(UrlShortcutTest, WithoutIconFileFourLines)
 
 TEST_F(UrlShortcutTest, WithIconFileTheIndexComesFirst)
 {
-    CreateUrlShortcut(state, dir.Path(), "Brelkon web page", pm::ProductIdentity.AboutURL, "C:\\Program Files\\QOVA\\QOVA.exe",
+    CreateUrlShortcut(log, dir.Path(), "Brelkon web page", pm::ProductIdentity.AboutURL, "C:\\Program Files\\QOVA\\QOVA.exe",
                       1);
-    CreateUrlShortcut(state, dir.Path(), "negative", "http://n/", "i.ico", -12);
+    CreateUrlShortcut(log, dir.Path(), "negative", "http://n/", "i.ico", -12);
     EXPECT_EQ(std::string("[DEFAULT]\r\n"
                           "BASEURL=") + pm::ProductIdentity.AboutURL + "\r\n"
                   "[InternetShortcut]\r\n"
@@ -299,7 +298,7 @@ TEST_F(UrlShortcutTest, SizeRuleAndAnExistingFileIsReplaced)
     ASSERT_EQ(30u, icon.size());
     const std::string file = dir / "sized.url";
     WriteBytes(file, std::string(1000, 'x'));
-    CreateUrlShortcut(state, dir.Path(), "sized", url, icon, 1);
+    CreateUrlShortcut(log, dir.Path(), "sized", url, icon, 1);
     const auto bytes = ReadBytes(file);
     ASSERT_EQ(141u, bytes.size());
     EXPECT_EQ('\r', bytes[139]);
@@ -309,11 +308,11 @@ TEST_F(UrlShortcutTest, SizeRuleAndAnExistingFileIsReplaced)
 TEST_F(UrlShortcutTest, UncreatableFileRaisesAndLogsNothing)
 {
     const std::string file = dir / "Missing\\page.url";
-    EXPECT_EQ("Cannot create file \"" + file + "\". " + SystemErrorText(ERROR_PATH_NOT_FOUND),
-              MessageOf([&] { CreateUrlShortcut(state, dir / "Missing", "page", "http://x/", "", 0); }));
+    EXPECT_RAISES("Cannot create file \"" + file + "\". " + SystemErrorText(ERROR_PATH_NOT_FOUND),
+                  CreateUrlShortcut(log, dir / "Missing", "page", "http://x/", "", 0));
     EXPECT_FALSE(PathExists(dir / "Missing"));
     EXPECT_FALSE(PathExists(logPath));
-    EXPECT_EQ(1, state.FileCounter);
+    EXPECT_EQ(1, log.FileCounter);
     EXPECT_EQ("", shell.Take());
 }
 

@@ -1,6 +1,7 @@
 #include "test_support.h"
 
-#include "platform/handle.h"
+#include "platform/com_object.h"
+#include "platform/registry.h"
 #include "platform/text_encoding.h"
 
 #include <gtest/gtest.h>
@@ -37,22 +38,21 @@ TTempDir::~TTempDir()
     RemoveTree(path_);
 }
 
-TScratchRegistry::TScratchRegistry() : base_("Software\\QovaTests\\" + UniqueName("run-"))
+TScratchRegistry::TScratchRegistry()
+    : base_("Software\\QovaTests\\" + UniqueName("run-")),
+      machine_(CreateRegKey(HKEY_CURRENT_USER, base_ + "\\HKLM", KEY_ALL_ACCESS)),
+      user_(CreateRegKey(HKEY_CURRENT_USER, base_ + "\\HKCU", KEY_ALL_ACCESS))
 {
-    RegCreateKeyExA(HKEY_CURRENT_USER, (base_ + "\\HKLM").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                    &machine_, nullptr);
-    RegCreateKeyExA(HKEY_CURRENT_USER, (base_ + "\\HKCU").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                    &user_, nullptr);
-    EXPECT_EQ(ERROR_SUCCESS, RegOverridePredefKey(HKEY_LOCAL_MACHINE, machine_));
-    EXPECT_EQ(ERROR_SUCCESS, RegOverridePredefKey(HKEY_CURRENT_USER, user_));
+    EXPECT_EQ(ERROR_SUCCESS, RegOverridePredefKey(HKEY_LOCAL_MACHINE, machine_.get()));
+    EXPECT_EQ(ERROR_SUCCESS, RegOverridePredefKey(HKEY_CURRENT_USER, user_.get()));
 }
 
 TScratchRegistry::~TScratchRegistry()
 {
     RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
     RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
-    RegCloseKey(machine_);
-    RegCloseKey(user_);
+    machine_.reset();
+    user_.reset();
     RegDeleteTreeA(HKEY_CURRENT_USER, base_.c_str());
     RegDeleteKeyA(HKEY_CURRENT_USER, base_.c_str());
 }
@@ -91,14 +91,12 @@ void RemoveTree(const std::string& path)
         return;
     }
     WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
+    if (const TFindHandle find(FindFirstFileA((folder + "\\*").c_str(), &data)); find) {
         do {
             const std::string name = data.cFileName;
             if (name != "." && name != "..")
                 RemoveTree(folder + "\\" + name);
-        } while (FindNextFileA(find, &data));
-        FindClose(find);
+        } while (FindNextFileA(find.get(), &data));
     }
     SetFileAttributesA(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
     RemoveDirectoryA(folder.c_str());
@@ -111,37 +109,32 @@ bool PathExists(const std::string& path)
 
 void SetRegString(HKEY root, const std::string& key, const std::string& name, const std::string& value, DWORD type)
 {
-    HKEY k = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS,
-              RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr));
-    RegSetValueExA(k, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(value.c_str()),
+    const TRegKey k = CreateRegKey(root, key, KEY_ALL_ACCESS);
+    ASSERT_TRUE(k) << key;
+    RegSetValueExA(k.get(), name.c_str(), 0, type, reinterpret_cast<const BYTE*>(value.c_str()),
                    static_cast<DWORD>(value.size() + 1));
-    RegCloseKey(k);
 }
 
 void SetRegDword(HKEY root, const std::string& key, const std::string& name, DWORD value)
 {
-    HKEY k = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS,
-              RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr));
-    RegSetValueExA(k, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
-    RegCloseKey(k);
+    const TRegKey k = CreateRegKey(root, key, KEY_ALL_ACCESS);
+    ASSERT_TRUE(k) << key;
+    RegSetValueExA(k.get(), name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
 }
 
 bool QueryRegValue(HKEY root, const std::string& key, const std::string& name, DWORD& type,
                    std::vector<unsigned char>& data)
 {
-    HKEY k = nullptr;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS)
+    const TRegKey k = OpenRegKey(root, key, KEY_READ);
+    if (!k)
         return false;
     DWORD size = 0;
-    LONG rc = RegQueryValueExA(k, name.c_str(), nullptr, &type, nullptr, &size);
+    LONG rc = RegQueryValueExA(k.get(), name.c_str(), nullptr, &type, nullptr, &size);
     if (rc == ERROR_SUCCESS) {
         data.resize(size);
-        rc = RegQueryValueExA(k, name.c_str(), nullptr, &type, data.data(), &size);
+        rc = RegQueryValueExA(k.get(), name.c_str(), nullptr, &type, data.data(), &size);
         data.resize(size);
     }
-    RegCloseKey(k);
     return rc == ERROR_SUCCESS;
 }
 

@@ -2,7 +2,7 @@
 // isolation and paths of build outputs.
 #pragma once
 
-#include "platform/errors.h"
+#include "platform/handle.h"
 #include "tests/portable/message_of.h"
 
 #include <windows.h>
@@ -39,8 +39,8 @@ public:
 
 private:
     std::string base_;
-    HKEY machine_ = nullptr;
-    HKEY user_ = nullptr;
+    TRegKey machine_;
+    TRegKey user_;
 };
 
 std::vector<unsigned char> ReadBytes(const std::string& path);

@@ -70,27 +70,23 @@ void ExpectInstallDateToday(const std::string& before)
 
 DWORD ValueCount()
 {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, EntryKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return 0;
+    const TRegKey key = OpenRegKey(HKEY_LOCAL_MACHINE, EntryKey, KEY_READ);
     DWORD count = 0;
-    RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr,
-                     nullptr);
-    RegCloseKey(key);
+    if (key)
+        RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, nullptr, nullptr,
+                         nullptr, nullptr);
     return count;
 }
 
 class UninstallEntryTest : public testing::Test {
 protected:
     TScratchRegistry registry;
-    TSetupState state;
 };
 
 TEST_F(UninstallEntryTest, EveryValueWithItsTypeAndData)
 {
-    state.InstallDir = "C:\\Program Files\\QOVA\\";
     const std::string before = Today();
-    RegisterUninstall(state);
+    RegisterUninstall("C:\\Program Files\\QOVA\\");
 
     EXPECT_EQ(16u, ValueCount());
     ExpectValue("DisplayName", REG_SZ, Sz("Qovarium"));
@@ -118,14 +114,12 @@ TEST_F(UninstallEntryTest, EveryValueWithItsTypeAndData)
 
 TEST_F(UninstallEntryTest, ReinstallReplacesFolderValuesAndDateAndKeepsOtherValues)
 {
-    state.InstallDir = "C:\\Program Files\\QOVA\\";
-    RegisterUninstall(state);
+    RegisterUninstall("C:\\Program Files\\QOVA\\");
     SetRegString(HKEY_LOCAL_MACHINE, EntryKey, "InstallDate", "19990101");
     SetRegString(HKEY_LOCAL_MACHINE, EntryKey, "HelpLink", "added by another tool");
 
-    state.InstallDir = "D:\\Apps\\Q\\";
     const std::string before = Today();
-    RegisterUninstall(state);
+    RegisterUninstall("D:\\Apps\\Q\\");
 
     ExpectValue("DisplayIcon", REG_SZ, Sz("D:\\Apps\\Q\\QOVA.exe,0"));
     ExpectValue("UninstallPath", REG_SZ, Sz("D:\\Apps\\Q\\"));
@@ -145,8 +139,7 @@ TEST_F(UninstallEntryTest, MachineKeyThatRefusesTheEntryLeavesNothingAndRaisesNo
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, "VolatileMachine", 0, nullptr, REG_OPTION_VOLATILE,
                                              KEY_ALL_ACCESS, nullptr, volatileKey.put(), nullptr));
     ASSERT_EQ(ERROR_SUCCESS, RegOverridePredefKey(HKEY_LOCAL_MACHINE, volatileKey.get()));
-    state.InstallDir = "C:\\Program Files\\QOVA\\";
-    EXPECT_NO_THROW(RegisterUninstall(state));
+    EXPECT_NO_THROW(RegisterUninstall("C:\\Program Files\\QOVA\\"));
     RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
 
     TRegKey software;
@@ -165,9 +158,8 @@ TEST_F(UninstallEntryTest, RefusedValueWriteNamesTheValue)
     SetRegString(HKEY_LOCAL_MACHINE, EntryKey, "DisplayName", "old");
     TRegKey readOnly;
     ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, EntryKey, 0, KEY_READ, readOnly.put()));
-    EXPECT_EQ("Failed to set data for 'DisplayName'",
-              MessageOf([&] { WriteRegString(readOnly.get(), "DisplayName", "x"); }));
-    EXPECT_EQ("Failed to set data for 'NoModify'", MessageOf([&] { WriteRegDword(readOnly.get(), "NoModify", 1); }));
+    EXPECT_RAISES("Failed to set data for 'DisplayName'", WriteRegString(readOnly.get(), "DisplayName", "x"));
+    EXPECT_RAISES("Failed to set data for 'NoModify'", WriteRegDword(readOnly.get(), "NoModify", 1));
     ExpectValue("DisplayName", REG_SZ, Sz("old"));
 }
 
@@ -195,8 +187,8 @@ std::string RunAndCapture(std::string commandLine)
     if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
                         &startup, &process))
         return "<not started: " + std::to_string(GetLastError()) + ">";
-    const TFileHandle processHandle(process.hProcess);
-    const TFileHandle threadHandle(process.hThread);
+    const TKernelHandle processHandle(process.hProcess);
+    const TKernelHandle threadHandle(process.hThread);
     // Only the child holds the write end now: reading ends when it exits.
     writeEnd.reset();
     std::string output;
@@ -227,9 +219,7 @@ TEST(UninstallEntryListTest, WineListsTheRegisteredProduct)
         ~TRemoveEntry() { RegDeleteKeyA(HKEY_LOCAL_MACHINE, EntryKey); }
     } removeEntry;
 
-    TSetupState state;
-    state.InstallDir = "C:\\Program Files\\QOVA\\";
-    RegisterUninstall(state);
+    RegisterUninstall("C:\\Program Files\\QOVA\\");
     const std::string listed = RunAndCapture("\"" + uninstaller + "\" --list");
     EXPECT_NE(std::string::npos, listed.find("QOVA|||Qovarium")) << listed;
 }

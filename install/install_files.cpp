@@ -1,4 +1,4 @@
-#include "engine/install_files.h"
+#include "install/install_files.h"
 
 #include "engine/product_manifest.h"
 #include "platform/file_system.h"
@@ -16,32 +16,14 @@ using namespace ProductManifest;
 
 namespace {
 
-// Marks the state as installing for the procedure's life, and performs a
-// log release that a close request asked for meanwhile.
-class TInstallingScope {
-public:
-    explicit TInstallingScope(TSetupState& state) : state_(state) { state_.Installing = true; }
-    ~TInstallingScope()
-    {
-        state_.Installing = false;
-        if (state_.LogReleasePending)
-            state_.ReleaseInstallLog();
-    }
-    TInstallingScope(const TInstallingScope&) = delete;
-    TInstallingScope& operator=(const TInstallingScope&) = delete;
-
-private:
-    TSetupState& state_;
-};
-
 void CreateProgramLinks(TSetupState& state, const std::string& folder)
 {
-    const std::string program = state.InstallDir + PayloadTable[0].FileName;
-    const std::string simulator = state.InstallDir + PayloadTable[1].FileName;
-    CreateShellLink(state, state.InstallDir, program, "",
+    const std::string program = state.InstallDir + MainProgram.FileName;
+    const std::string simulator = state.InstallDir + Simulator.FileName;
+    CreateShellLink(state.Log, state.InstallDir, program, "",
                     AnsiToWide(folder + ProductIdentity.ShortName + ".lnk"), ProductIdentity.FullName,
                     program, 0);
-    CreateShellLink(state, state.InstallDir, simulator, "",
+    CreateShellLink(state.Log, state.InstallDir, simulator, "",
                     AnsiToWide(folder + ProductIdentity.SimShortName + ".lnk"),
                     ProductIdentity.SimFullName, simulator, 0);
 }
@@ -57,20 +39,20 @@ void RunShortcutStage(TSetupState& state, const TInstallChoices& choices, HKEY e
         const std::string group = IncludeTrailingBackslash(ReadShellFolderValue(explorerKey, "Programs") + "\\" +
                                                            ProductIdentity.ShortName);
         CreateSingleFolder(group);
-        state.LogPath(lkFolder, group);
+        state.Log.LogPath(lkFolder, group);
         CreateProgramLinks(state, group);
         urlFolder = group;
     }
-    const std::string iconFile = state.InstallDir + PayloadTable[0].FileName;
-    CreateUrlShortcut(state, urlFolder, MakerLinkName, MakerURL, iconFile, 1);
-    CreateUrlShortcut(state, urlFolder, ProductLinkName, ProductIdentity.AboutURL, iconFile, 1);
-    state.LogPath(lkFile, state.ProgramIniPath);
-    state.LogPath(lkFile, state.SimulatorIniPath);
+    const std::string iconFile = state.InstallDir + MainProgram.FileName;
+    CreateUrlShortcut(state.Log, urlFolder, MakerLinkName, MakerURL, iconFile, 1);
+    CreateUrlShortcut(state.Log, urlFolder, ProductLinkName, ProductIdentity.AboutURL, iconFile, 1);
+    state.Log.LogPath(lkFile, state.ProgramIniPath);
+    state.Log.LogPath(lkFile, state.SimulatorIniPath);
     // The hand-off itself decides whether English has anything to write.
-    HandOffLanguage(state, choices.LangIndex);
+    HandOffLanguage(state.ProgramIniPath, state.SimulatorIniPath, state.CurrentLangLibrary, choices.LangIndex);
 }
 
-void CopyDevices(IInstallUser& user, TExtractFunction extract,
+void CopyDevices(IInstallUser& user, const TExtractFunction& extract,
                  const std::string& devicesFolder)
 {
     bool yesToAll = false;
@@ -104,9 +86,11 @@ bool IsPreserved(const std::string& fileName)
     return false;
 }
 
-bool InstallFiles(TSetupState& state, const TInstallChoices& choices, IInstallUser& user, TExtractFunction extract)
+bool InstallFiles(TSetupState& state, const TInstallChoices& choices, IInstallUser& user,
+                  const TExtractFunction& extract)
 {
-    TInstallingScope installing(state);
+    // The window may close in a message pass; the writer stays until the end.
+    TLogInUse logInUse(state.Log);
 
     state.InstallDir = IncludeTrailingBackslash(choices.FolderText);
     bool createdFolder = false;
@@ -117,10 +101,11 @@ bool InstallFiles(TSetupState& state, const TInstallChoices& choices, IInstallUs
     const std::string logPath = state.InstallDir + "install.log";
     if (FileExists(logPath))
         DeleteFileAt(logPath);
-    state.InstallLog = std::make_unique<TInstallLog>(logPath);
-    state.InstallLog->Write("Application", "ShortName", ProductIdentity.ShortName);
-    state.InstallLog->Write("Application", "FullName", ProductIdentity.FullName);
-    state.InstallLog->Write("Application", "Version", ProductIdentity.VersionText);
+    state.Log.InstallLog = std::make_unique<TInstallLog>(logPath);
+    TInstallLog& log = *state.Log.InstallLog;
+    log.Write("Application", "ShortName", ProductIdentity.ShortName);
+    log.Write("Application", "FullName", ProductIdentity.FullName);
+    log.Write("Application", "Version", ProductIdentity.VersionText);
 
     bool success = true;
     for (const TPayloadRow& row : PayloadTable) {
@@ -133,7 +118,7 @@ bool InstallFiles(TSetupState& state, const TInstallChoices& choices, IInstallUs
             break;
         }
         if (!preserved)
-            state.LogPath(lkFile, path);
+            state.Log.LogPath(lkFile, path);
     }
     if (!success) {
         user.MessageDlg("Error decompressing file.", TMsgDlgType::Error, mbOK);
@@ -148,16 +133,16 @@ bool InstallFiles(TSetupState& state, const TInstallChoices& choices, IInstallUs
     } catch (...) {
         explorerKey.reset();
         try {
-            RegisterUninstall(state);
+            RegisterUninstall(state.InstallDir);
         } catch (...) {
             // The stage's own failure is the one to report.
         }
         throw;
     }
     explorerKey.reset();
-    RegisterUninstall(state);
+    RegisterUninstall(state.InstallDir);
 
-    const std::size_t devicesRow = static_cast<std::size_t>(choices.LangIndex) * 6;
+    const std::size_t devicesRow = static_cast<std::size_t>(choices.LangIndex) * DataFoldersPerLanguage;
     const std::string devicesFolder =
         state.InstallDir + (devicesRow < DataFolderTable.size() ? DataFolderTable[devicesRow] : DataFolderTable[0]);
     if (!DirectoryExists(devicesFolder))
@@ -167,13 +152,13 @@ bool InstallFiles(TSetupState& state, const TInstallChoices& choices, IInstallUs
 
     for (const TPreservedRow& row : PreservedTable) {
         if (*row.LogName != '\0')
-            state.LogPath(lkFile, state.InstallDir + row.LogName);
+            state.Log.LogPath(lkFile, state.InstallDir + row.LogName);
     }
     for (const char* name : DataFolderTable) {
         if (*name != '\0')
-            state.LogPath(lkFolder, state.InstallDir + name);
+            state.Log.LogPath(lkFolder, state.InstallDir + name);
     }
     if (createdFolder)
-        state.LogPath(lkFolder, state.InstallDir);
+        state.Log.LogPath(lkFolder, state.InstallDir);
     return true;
 }

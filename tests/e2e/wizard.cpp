@@ -1,0 +1,99 @@
+#include "tests/e2e/wizard.h"
+
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+namespace e2e {
+
+bool TWizard::Start()
+{
+    if (!process_.Id()) {
+        ADD_FAILURE() << "setup.exe did not start, error " << process_.StartError();
+        return false;
+    }
+    if (!WaitUntil([&] { return (Main = process_.FindMainWindow()) != nullptr || !process_.Running(); }, 60000) ||
+        !Main) {
+        ADD_FAILURE() << "no window shown";
+        return false;
+    }
+    LaunchSeconds = SecondsSince(process_.StartedAt());
+    ContinueBt = FindControl(Main, "Button", "Continue");
+    ExitBt = FindControl(Main, "Button", "Exit setup");
+    BackBt = FindControl(Main, "Button", "Back");
+    Pages = FindControl(Main, WC_TABCONTROLA);
+    FolderEdit = FindControl(Main, "Edit");
+    LangCombo = FindControl(Main, "ComboBox");
+    DeskIconCheck = FindControl(Main, "Button", "Create Desktop icon");
+    StartIconCheck = FindControl(Main, "Button", "Create Start menu icon");
+    for (HWND control : {ContinueBt, ExitBt, BackBt, Pages, FolderEdit, LangCombo, DeskIconCheck, StartIconCheck})
+        if (!control) {
+            ADD_FAILURE() << "a control of the window is missing";
+            return false;
+        }
+    Settle(Main);
+    return true;
+}
+
+int TWizard::Page() const
+{
+    DWORD_PTR page = static_cast<DWORD_PTR>(-1);
+    SendMessageTimeoutA(Pages, TCM_GETCURSEL, 0, 0, SMTO_ABORTIFHUNG, 5000, &page);
+    return static_cast<int>(page);
+}
+
+bool TWizard::Next(int expectedPage)
+{
+    ClickWithMouse(ContinueBt);
+    const bool moved = WaitUntil([&] { return Page() == expectedPage; }, 10000);
+    EXPECT_TRUE(moved) << "page " << Page() << " instead of " << expectedPage;
+    Settle(Main);
+    return moved;
+}
+
+void TWizard::Screenshot(HWND window, const std::string& name) const
+{
+    const std::string out = testing_support::Env("QOVA_E2E_OUT");
+    EXPECT_TRUE(SaveScreenshot(window, out + "\\" + name + ".bmp")) << name;
+}
+
+TDialog TWizard::Dialog(DWORD timeoutMs) const
+{
+    TDialog dialog;
+    EXPECT_TRUE(process_.WaitForDialog(dialog, timeoutMs)) << "no dialog opened";
+    return dialog;
+}
+
+void TWizard::Answer(const TDialog& dialog, const char* buttonText) const
+{
+    if (!buttonText) {
+        CloseWithCloseBox(dialog.Window);
+    } else {
+        const auto found = std::find(dialog.ButtonTexts.begin(), dialog.ButtonTexts.end(), buttonText);
+        if (found == dialog.ButtonTexts.end()) {
+            ADD_FAILURE() << "no button " << buttonText << " in dialog " << dialog.Caption;
+            return;
+        }
+        PressButton(dialog.Buttons[static_cast<size_t>(found - dialog.ButtonTexts.begin())]);
+    }
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog.Window); }, 10000)) << "dialog stays";
+}
+
+bool TWizard::NoDialogOpen() const
+{
+    Settle(Main);
+    TDialog dialog;
+    return !process_.FindDialog(dialog);
+}
+
+long TWizard::Exit(DWORD timeoutMs) const
+{
+    DWORD code = 0;
+    return process_.WaitForExit(timeoutMs, code) ? static_cast<long>(code) : -1;
+}
+
+} // namespace e2e
