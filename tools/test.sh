@@ -3,6 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh
+tools/check-layers.sh
 
 echo "== setup.exe for 32-bit Windows"
 cmake --preset win32 >/dev/null

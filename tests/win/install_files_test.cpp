@@ -19,30 +19,15 @@ namespace {
 const char* const ShellFoldersKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 const char* const UninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\QOVA";
 
-struct TQuestion {
-    std::string Text;
-    TMsgDlgType Type;
-    unsigned Buttons;
-};
-
-// Answers the procedure's dialogs from a script and records them.
-class TScriptedUser : public IInstallUser {
+// Answers the procedure's dialogs from a script and counts its message passes.
+class TScriptedUser : public IInstallUser, public TScriptedDialogs {
 public:
     int MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons) override
     {
-        Asked.push_back({text, type, buttons});
-        if (Answers.empty()) {
-            ADD_FAILURE() << "unexpected dialog: " << text;
-            return mrCancel;
-        }
-        const int answer = Answers.front();
-        Answers.pop_front();
-        return answer;
+        return Answer(text, type, buttons);
     }
     void ProcessMessages() override { ++MessagePasses; }
 
-    std::deque<int> Answers;
-    std::vector<TQuestion> Asked;
     int MessagePasses = 0;
 };
 

@@ -145,6 +145,18 @@ std::string Env(const char* name)
     return n > 0 && n < sizeof buffer ? std::string(buffer, n) : std::string();
 }
 
+int TScriptedDialogs::Answer(const std::string& text, TMsgDlgType type, unsigned buttons)
+{
+    Asked.push_back({text, type, buttons});
+    if (Answers.empty()) {
+        ADD_FAILURE() << "unexpected dialog: " << text;
+        return mrCancel;
+    }
+    const int answer = Answers.front();
+    Answers.pop_front();
+    return answer;
+}
+
 std::string TestDataDir()
 {
     return Env("QOVA_TEST_DATA");

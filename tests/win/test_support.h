@@ -2,11 +2,13 @@
 // isolation and paths of build outputs.
 #pragma once
 
+#include "platform/dialog_types.h"
 #include "platform/handle.h"
 #include "tests/portable/message_of.h"
 
 #include <windows.h>
 
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -71,6 +73,22 @@ TLinkData ReadLink(const std::string& linkFile);
 
 // An environment variable, empty when unset.
 std::string Env(const char* name);
+
+struct TDialogCall {
+    std::string Text;
+    TMsgDlgType Type;
+    unsigned Buttons;
+};
+
+// Answers message dialogs from a script and records them. A dialog with no
+// answer left fails the test and is closed as its close box would.
+class TScriptedDialogs {
+public:
+    int Answer(const std::string& text, TMsgDlgType type, unsigned buttons);
+
+    std::deque<int> Answers;
+    std::vector<TDialogCall> Asked;
+};
 
 // Folder of the generated test data (the compressed test resources' sources).
 std::string TestDataDir();

@@ -1,0 +1,346 @@
+// How the installation ends on the wizard and the rules for leaving it:
+// before, during and after the installation, and the default error report.
+#include "form_fixture.h"
+
+#include "engine/install_log.h"
+#include "platform/message_dialog.h"
+#include "platform/profile_file.h"
+#include "setup/application.h"
+#include "setup/controls.h"
+
+#include <functional>
+#include <string>
+
+using namespace testing_support;
+
+namespace {
+
+// ---- The installation and its end states ----
+
+TEST_F(SetupFormTest, FinishedAfterASuccessfulInstallation)
+{
+    Open();
+    ToPage(4);
+    script = [this](TSetupState& state, const TInstallChoices&, IInstallUser&) {
+        // While it runs: Installing, buttons off, the notice changed.
+        EXPECT_FALSE(Enabled(form->ContinueBt.Handle()));
+        EXPECT_FALSE(Enabled(form->BackBt.Handle()));
+        EXPECT_EQ("please wait...", WindowText(form->Label8));
+        EXPECT_EQ(0, form->ExitState());
+        EXPECT_TRUE(form->Installing());
+        state.Log.InstallLog = std::make_unique<TInstallLog>(appData / "install.log");
+        return true;
+    };
+    form->ContinueBtClick();
+    EXPECT_EQ(1, installs);
+    ExpectOnPage(5);
+    EXPECT_EQ(1, form->ExitState());
+    EXPECT_EQ("Close", WindowText(form->ExitBt.Handle()));
+    EXPECT_FALSE(Enabled(form->ContinueBt.Handle()));
+    EXPECT_FALSE(Enabled(form->BackBt.Handle()));
+    EXPECT_EQ("Program installed successfully", WindowText(form->FinalLabel));
+
+    EXPECT_EQ(TRUE, SendMessageA(form->Handle(), WM_QUERYENDSESSION, 0, 0));
+    EXPECT_FALSE(TakeQuit());
+    form->ExitBtClick();
+    EXPECT_TRUE(prompts.Asked.empty()) << "no question after the installation";
+    EXPECT_TRUE(form->Closed());
+    EXPECT_FALSE(IsWindowVisible(form->Handle()));
+    EXPECT_FALSE(form->State.Log.InstallLog) << "the log writer is released on closing";
+    EXPECT_TRUE(TakeQuit());
+}
+
+TEST_F(SetupFormTest, FailedInstallationStaysOnTheReadyPageAndClosesWithoutAQuestion)
+{
+    Open();
+    ToPage(4);
+    script = [](TSetupState&, const TInstallChoices&, IInstallUser&) { return false; };
+    form->ContinueBtClick();
+    ExpectOnPage(4);
+    EXPECT_EQ("please wait...", WindowText(form->Label8));
+    EXPECT_EQ(1, form->ExitState());
+    EXPECT_EQ("Close", WindowText(form->ExitBt.Handle()));
+    EXPECT_FALSE(Enabled(form->ContinueBt.Handle()));
+    EXPECT_FALSE(Enabled(form->BackBt.Handle()));
+
+    // A close from the system is granted now, without a question.
+    SendMessageA(form->Handle(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(prompts.Asked.empty());
+    EXPECT_TRUE(form->Closed());
+    EXPECT_TRUE(TakeQuit());
+}
+
+TEST_F(SetupFormTest, InterruptedInstallationIsReportedAndStillAsksOnExit)
+{
+    Open();
+    ToPage(4);
+    script = [](TSetupState&, const TInstallChoices&, IInstallUser&) -> bool {
+        throw EFCreateError("C:\\QOVA\\QOVA.exe", "Access is denied");
+    };
+    SendCommand(form->ContinueBt); // through the window procedure, as a click
+    ASSERT_EQ(1u, reports.size());
+    EXPECT_EQ("Cannot create file \"C:\\QOVA\\QOVA.exe\". Access is denied.", reports[0]);
+    ExpectOnPage(4);
+    EXPECT_EQ(0, form->ExitState());
+    EXPECT_EQ("Exit setup", WindowText(form->ExitBt.Handle()));
+    EXPECT_FALSE(Enabled(form->ContinueBt.Handle()));
+    EXPECT_FALSE(Enabled(form->BackBt.Handle()));
+    EXPECT_FALSE(form->Installing());
+
+    SendMessageA(form->Handle(), WM_CLOSE, 0, 0);
+    EXPECT_FALSE(form->Closed());
+    prompts.Answers = {mrNo, mrYes};
+    form->ExitBtClick();
+    EXPECT_FALSE(form->Closed());
+    form->ExitBtClick();
+    EXPECT_TRUE(form->Closed());
+    EXPECT_EQ(2u, prompts.Asked.size());
+    EXPECT_TRUE(TakeQuit());
+}
+
+// ---- Leaving before the installation ----
+
+TEST_F(SetupFormTest, ExitIsAskedOnPagesZeroToFourAndOnlyYesLeaves)
+{
+    for (int page = 0; page <= 4; ++page) {
+        SCOPED_TRACE(page);
+        Open();
+        ToPage(page);
+        for (int refusal : {mrNo, mrCancel}) { // No or Escape; the close box
+            prompts.Asked.clear();
+            prompts.Answers = {refusal};
+            form->ExitBtClick();
+            ASSERT_EQ(1u, prompts.Asked.size());
+            EXPECT_EQ(ExitQuestion, prompts.Asked[0].Text);
+            EXPECT_EQ(TMsgDlgType::Warning, prompts.Asked[0].Type);
+            EXPECT_EQ(static_cast<unsigned>(mbYes | mbNo), prompts.Asked[0].Buttons);
+            EXPECT_FALSE(form->Closed());
+            EXPECT_TRUE(IsWindowVisible(form->Handle()));
+            ExpectOnPage(page);
+            EXPECT_EQ(0, form->ExitState());
+            EXPECT_EQ(page > 0, Enabled(form->BackBt.Handle()));
+            EXPECT_FALSE(TakeQuit());
+        }
+        prompts.Answers = {mrYes};
+        form->ExitBtClick();
+        EXPECT_EQ(2, form->ExitState());
+        EXPECT_TRUE(form->Closed());
+        EXPECT_FALSE(IsWindowVisible(form->Handle()));
+        EXPECT_TRUE(TakeQuit());
+        EXPECT_EQ(0, installs);
+        EXPECT_FALSE(PathExists("C:\\Program Files\\QOVA\\install.log"));
+        form.reset();
+    }
+}
+
+TEST_F(SetupFormTest, SystemCloseAndShutdownQueryAreRefusedWhileTheExitStateIsZero)
+{
+    Open();
+    for (int page = 0; page <= 4; ++page) {
+        ToPage(page);
+        SendMessageA(form->Handle(), WM_CLOSE, 0, 0);
+        SendMessageA(form->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+        EXPECT_EQ(FALSE, SendMessageA(form->Handle(), WM_QUERYENDSESSION, 0, 0));
+        EXPECT_FALSE(form->Closed());
+        EXPECT_TRUE(IsWindowVisible(form->Handle()));
+        ExpectOnPage(page);
+    }
+    bool canClose = true;
+    form->FormCloseQuery(canClose);
+    EXPECT_FALSE(canClose);
+    EXPECT_TRUE(prompts.Asked.empty()) << "refused without a question";
+    EXPECT_FALSE(TakeQuit());
+}
+
+// ---- A close request while the installation runs ----
+
+TEST_F(SetupFormTest, ExitConfirmedDuringTheInstallationClosesRightAfterItReturns)
+{
+    Open();
+    ToPage(4);
+    bool checked = false;
+    script = [&](TSetupState& state, const TInstallChoices&, IInstallUser& user) {
+        state.Log.InstallLog = std::make_unique<TInstallLog>(appData / "install.log");
+        // The user clicks Exit while the procedure lets messages through.
+        PostMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(form->ExitBt.Handle()), BN_CLICKED),
+                     reinterpret_cast<LPARAM>(form->ExitBt.Handle()));
+        prompts.Answers = {mrYes};
+        user.ProcessMessages();
+        EXPECT_EQ(1u, prompts.Asked.size());
+        EXPECT_EQ(2, form->ExitState());
+        // A shutdown may not cut the running procedure short either.
+        EXPECT_EQ(FALSE, SendMessageA(form->Handle(), WM_QUERYENDSESSION, 0, 0));
+        // Neither the window nor the log writer went under the procedure.
+        EXPECT_FALSE(form->Closed());
+        EXPECT_TRUE(IsWindowVisible(form->Handle()));
+        EXPECT_TRUE(state.Log.InstallLog);
+        if (state.Log.InstallLog)
+            state.Log.LogPath(lkFile, "C:\\still\\writing.txt");
+        checked = true;
+        return true;
+    };
+    form->ContinueBtClick();
+    EXPECT_TRUE(checked);
+    ExpectOnPage(5);
+    EXPECT_EQ("Close", WindowText(form->ExitBt.Handle()));
+    EXPECT_TRUE(form->Closed());
+    EXPECT_FALSE(form->Installing());
+    EXPECT_FALSE(form->State.Log.InstallLog);
+    EXPECT_TRUE(TakeQuit());
+    EXPECT_EQ("C:\\still\\writing.txt", ReadProfileValue(appData / "install.log", "Files", "1"));
+}
+
+TEST_F(SetupFormTest, ExitRefusedOrSystemCloseDuringTheInstallationChangesNothing)
+{
+    Open();
+    ToPage(4);
+    script = [&](TSetupState&, const TInstallChoices&, IInstallUser& user) {
+        PostMessageA(form->Handle(), WM_CLOSE, 0, 0); // from the task bar: exit state 0, refused
+        PostMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(form->ExitBt.Handle()), BN_CLICKED),
+                     reinterpret_cast<LPARAM>(form->ExitBt.Handle()));
+        prompts.Answers = {mrNo};
+        user.ProcessMessages();
+        EXPECT_EQ(1u, prompts.Asked.size()) << "only the exit button asks";
+        return true;
+    };
+    form->ContinueBtClick();
+    Application::ProcessMessages();
+    ExpectOnPage(5);
+    EXPECT_FALSE(form->Closed());
+    EXPECT_EQ(1, form->ExitState());
+    EXPECT_FALSE(TakeQuit());
+}
+
+TEST_F(SetupFormTest, ExitConfirmedBeforeTheProcedureStartsInstallsNothing)
+{
+    Open();
+    ToPage(4);
+    // Queued before Continue, handled in its first pass over pending messages.
+    PostMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(form->ExitBt.Handle()), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(form->ExitBt.Handle()));
+    prompts.Answers = {mrYes};
+    form->ContinueBtClick();
+    EXPECT_EQ(0, installs);
+    EXPECT_TRUE(form->Closed());
+    EXPECT_TRUE(TakeQuit());
+}
+
+TEST_F(SetupFormTest, ExitConfirmedDuringAnInterruptedInstallationClosesAfterTheReport)
+{
+    Open();
+    ToPage(4);
+    script = [&](TSetupState&, const TInstallChoices&, IInstallUser& user) -> bool {
+        PostMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(form->ExitBt.Handle()), BN_CLICKED),
+                     reinterpret_cast<LPARAM>(form->ExitBt.Handle()));
+        prompts.Answers = {mrYes};
+        user.ProcessMessages();
+        throw Exception("Unable to write to C:\\QOVA\\install.log");
+    };
+    bool closedAtReport = true;
+    Application::SetErrorReportHook([&](const std::string& text) {
+        reports.push_back(text);
+        closedAtReport = form->Closed();
+    });
+    SendCommand(form->ContinueBt);
+    ASSERT_EQ(1u, reports.size());
+    EXPECT_EQ("Unable to write to C:\\QOVA\\install.log.", reports[0]);
+    EXPECT_FALSE(closedAtReport) << "the user sees the report before the window goes";
+    EXPECT_TRUE(form->Closed());
+    EXPECT_TRUE(TakeQuit());
+}
+
+// ---- The default error report and the real exit question ----
+
+TEST(ErrorReport, FullStopAppendedAfterCharactersThatSortAfterIt)
+{
+    EXPECT_EQ("Out of memory.", Application::ErrorReportText("Out of memory"));
+    EXPECT_EQ("Done.", Application::ErrorReportText("Done."));
+    EXPECT_EQ("", Application::ErrorReportText(""));
+    EXPECT_EQ("for 'AppData'", Application::ErrorReportText("for 'AppData'"));
+    EXPECT_EQ("(x)", Application::ErrorReportText("(x)"));
+    EXPECT_EQ("a-", Application::ErrorReportText("a-"));
+    EXPECT_EQ("C:/.", Application::ErrorReportText("C:/"));
+    EXPECT_EQ("Espa\xF1ol.", Application::ErrorReportText("Espa\xF1ol")) << "compared as unsigned bytes";
+}
+
+// Acts on the first visible top-level window of this thread with the given
+// caption, from a timer that runs inside the modal loop showing it.
+class TWindowWatch {
+public:
+    TWindowWatch(const char* caption, std::function<void(HWND)> action)
+        : caption_(caption), action_(std::move(action))
+    {
+        current_ = this;
+        timer_ = SetTimer(nullptr, 0, 20, Tick);
+    }
+    ~TWindowWatch()
+    {
+        KillTimer(nullptr, timer_);
+        current_ = nullptr;
+    }
+    bool Seen() const { return seen_; }
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
+    {
+        TWindowWatch* self = current_;
+        if (!self || self->seen_)
+            return;
+        EnumThreadWindows(GetCurrentThreadId(), Visit, reinterpret_cast<LPARAM>(self));
+    }
+
+    // A window procedure's calling convention, which a lambda lacks on x86.
+    static BOOL CALLBACK Visit(HWND window, LPARAM data)
+    {
+        auto* watch = reinterpret_cast<TWindowWatch*>(data);
+        if (!watch->seen_ && IsWindowVisible(window) && WindowText(window) == watch->caption_) {
+            watch->seen_ = true;
+            watch->action_(window);
+        }
+        return TRUE;
+    }
+
+    static inline TWindowWatch* current_ = nullptr;
+    std::string caption_;
+    std::function<void(HWND)> action_;
+    UINT_PTR timer_ = 0;
+    bool seen_ = false;
+};
+
+void PostKey(HWND dialog, WPARAM key)
+{
+    HWND focus = GetDlgItem(dialog, mrYes);
+    PostMessageA(focus, WM_KEYDOWN, key, 1);
+    PostMessageA(focus, WM_KEYUP, key, 0xC0000001);
+}
+
+TEST_F(SetupFormTest, RealExitQuestionEscapeAndCloseBoxStayEnterLeaves)
+{
+    SetMessageDlgHook({});
+    Open();
+    ToPage(2);
+    {
+        TWindowWatch watch("Warning", [](HWND dialog) { PostKey(dialog, VK_ESCAPE); });
+        form->ExitBtClick();
+        EXPECT_TRUE(watch.Seen());
+    }
+    EXPECT_FALSE(form->Closed());
+    {
+        TWindowWatch watch("Warning", [](HWND dialog) { PostMessageA(dialog, WM_CLOSE, 0, 0); });
+        form->ExitBtClick();
+        EXPECT_TRUE(watch.Seen());
+    }
+    EXPECT_FALSE(form->Closed());
+    EXPECT_EQ(0, form->ExitState());
+    ExpectOnPage(2);
+    EXPECT_TRUE(Enabled(form->Handle())) << "enabled again after the dialog";
+    {
+        TWindowWatch watch("Warning", [](HWND dialog) { PostKey(dialog, VK_RETURN); });
+        form->ExitBtClick();
+        EXPECT_TRUE(watch.Seen());
+    }
+    EXPECT_TRUE(form->Closed());
+    EXPECT_TRUE(TakeQuit());
+}
+
+} // namespace

@@ -1,0 +1,115 @@
+#include "form_fixture.h"
+
+#include "platform/folder_browser.h"
+#include "platform/message_dialog.h"
+#include "platform/shell_open.h"
+#include "setup/application.h"
+
+#include <commctrl.h>
+
+namespace testing_support {
+
+std::string ClassOf(HWND window)
+{
+    char name[64] = "";
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+bool Enabled(HWND window)
+{
+    return IsWindowEnabled(window) != FALSE;
+}
+
+bool TakeQuit()
+{
+    MSG msg;
+    return PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
+}
+
+RECT TabRect(HWND tabs, int index)
+{
+    RECT rect{};
+    SendMessageA(tabs, TCM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&rect));
+    return rect;
+}
+
+void Click(HWND window, int x, int y)
+{
+    SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    SendMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+}
+
+void ClickCentre(HWND window)
+{
+    RECT client{};
+    GetClientRect(window, &client);
+    Click(window, client.right / 2, client.bottom / 2);
+}
+
+void SetupFormTest::SetUp()
+{
+    SetRegString(HKEY_CURRENT_USER, ShellFolders, "AppData", appData.Path());
+    SetRegString(HKEY_LOCAL_MACHINE, NtVersionKey, "ProgramFilesDir", "C:\\Program Files");
+    SetMessageDlgHook([this](const std::string& text, TMsgDlgType type, unsigned buttons) {
+        return prompts.Answer(text, type, buttons);
+    });
+    Application::SetErrorReportHook([this](const std::string& text) { reports.push_back(text); });
+    TakeQuit();
+}
+
+void SetupFormTest::TearDown()
+{
+    form.reset();
+    SetMessageDlgHook({});
+    SetFolderBrowserHook({});
+    SetShellOpenHook({});
+    Application::SetErrorReportHook({});
+    TakeQuit();
+}
+
+TSetupForm& SetupFormTest::Open()
+{
+    form = std::make_unique<TSetupForm>([this](TSetupState& state, const TInstallChoices& choices, IInstallUser& user) {
+        ++installs;
+        installedWith = choices;
+        return script ? script(state, choices, user) : true;
+    });
+    form->Show();
+    return *form;
+}
+
+void SetupFormTest::ToPage(int page)
+{
+    while (form->State.PageIndex < page)
+        form->ContinueBtClick();
+    ASSERT_EQ(page, form->State.PageIndex);
+}
+
+int SetupFormTest::VisiblePage() const
+{
+    int shown = -1;
+    for (int i = 0; i < PageCount; ++i) {
+        // The page's own flag: after a close the whole window is hidden.
+        if (GetWindowLongPtrA(form->TabSheets[i], GWL_STYLE) & WS_VISIBLE) {
+            EXPECT_EQ(-1, shown) << "two pages shown";
+            shown = i;
+        }
+    }
+    return shown;
+}
+
+void SetupFormTest::ExpectOnPage(int page) const
+{
+    EXPECT_EQ(page, form->State.PageIndex);
+    EXPECT_EQ(page, SendMessageA(form->PageControl1, TCM_GETCURSEL, 0, 0));
+    EXPECT_EQ(page, VisiblePage());
+}
+
+void SetupFormTest::SendCommand(const TGlyphButton& button)
+{
+    SendMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button.Handle()), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(button.Handle()));
+}
+
+} // namespace testing_support

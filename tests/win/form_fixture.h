@@ -1,0 +1,56 @@
+// The real wizard form, created in this process and driven through its
+// handlers and window messages; the dialogs are answered by a script, the
+// installation is a script, the registry a scratch copy.
+#pragma once
+
+#include "setup/setup_form.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+inline constexpr const char* ShellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+inline constexpr const char* NtVersionKey = "Software\\Microsoft\\Windows NT\\CurrentVersion";
+inline constexpr const char* ExitQuestion = "Installation not completed, really exit now?";
+inline constexpr const char* FolderWarning = "Please specify destination folder.";
+
+std::string ClassOf(HWND window);
+bool Enabled(HWND window);
+// Takes a WM_QUIT off the queue: the sign that the program would end.
+bool TakeQuit();
+RECT TabRect(HWND tabs, int index);
+// A mouse click on a control, as the system delivers it.
+void Click(HWND window, int x, int y);
+void ClickCentre(HWND window);
+
+class SetupFormTest : public testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Creates and shows the form; its installation runs `script` (success when empty).
+    TSetupForm& Open();
+    // Continue until the page is shown.
+    void ToPage(int page);
+    int VisiblePage() const;
+    // Page index, selected tab and shown page agree.
+    void ExpectOnPage(int page) const;
+    // A click on the button as the window procedure gets it.
+    void SendCommand(const TGlyphButton& button);
+
+    TScratchRegistry registry;
+    TTempDir appData;
+    std::unique_ptr<TSetupForm> form;
+    TScriptedDialogs prompts;
+    std::vector<std::string> reports; // the default error report's texts
+    TSetupForm::TInstaller script;
+    int installs = 0;
+    TInstallChoices installedWith;
+};
+
+} // namespace testing_support

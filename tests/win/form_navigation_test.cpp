@@ -1,0 +1,204 @@
+// Moving between the wizard's pages: Continue, Back, the folder rule, refused
+// tab clicks, the graphic buttons, the folder browser and the web link.
+#include "form_fixture.h"
+
+#include "platform/folder_browser.h"
+#include "platform/shell_open.h"
+#include "setup/controls.h"
+
+#include <commctrl.h>
+
+#include <deque>
+#include <string>
+#include <vector>
+
+using namespace testing_support;
+
+namespace {
+
+TEST_F(SetupFormTest, ContinueAndBackWalkThePagesAndSetBack)
+{
+    Open();
+    form->BackBtClick(); // nothing on page 0
+    ExpectOnPage(0);
+    EXPECT_FALSE(Enabled(form->BackBt.Handle()));
+
+    form->ContinueBtClick();
+    ExpectOnPage(1);
+    EXPECT_TRUE(Enabled(form->BackBt.Handle()));
+    form->BackBtClick();
+    ExpectOnPage(0);
+    EXPECT_FALSE(Enabled(form->BackBt.Handle()));
+
+    for (int page = 1; page <= 4; ++page) {
+        form->ContinueBtClick();
+        ExpectOnPage(page);
+        EXPECT_TRUE(Enabled(form->BackBt.Handle())) << page;
+        EXPECT_TRUE(Enabled(form->ContinueBt.Handle())) << page;
+    }
+    for (int page = 3; page >= 1; --page) {
+        form->BackBtClick();
+        ExpectOnPage(page);
+        EXPECT_TRUE(Enabled(form->BackBt.Handle())) << page;
+    }
+    EXPECT_TRUE(prompts.Asked.empty());
+    EXPECT_EQ(0, installs);
+    EXPECT_EQ(0, form->ExitState());
+}
+
+TEST_F(SetupFormTest, GoingBackAndForthKeepsTheChoices)
+{
+    Open();
+    ToPage(1);
+    SetWindowTextA(form->FolderEdit, "E:\\Shows\\QOVA");
+    ToPage(3);
+    SendMessageA(form->LangCombo, CB_SETCURSEL, 1, 0);
+    form->BackBtClick();
+    SendMessageA(form->DeskIconCheck, BM_SETCHECK, BST_UNCHECKED, 0);
+    while (form->State.PageIndex > 0)
+        form->BackBtClick();
+    ToPage(4);
+    EXPECT_EQ("E:\\Shows\\QOVA", WindowText(form->FolderEdit));
+    EXPECT_EQ(BST_UNCHECKED, SendMessageA(form->DeskIconCheck, BM_GETCHECK, 0, 0));
+    EXPECT_EQ(1, SendMessageA(form->LangCombo, CB_GETCURSEL, 0, 0));
+
+    form->ContinueBtClick();
+    EXPECT_EQ(1, installs);
+    EXPECT_EQ("E:\\Shows\\QOVA", installedWith.FolderText);
+    EXPECT_FALSE(installedWith.DeskIcon);
+    EXPECT_TRUE(installedWith.StartIcon);
+    EXPECT_EQ(1, installedWith.LangIndex);
+}
+
+TEST_F(SetupFormTest, FolderThatIsNotAFullPathIsRefusedWithAWarning)
+{
+    Open();
+    ToPage(1);
+    for (const char* text : {"", " ", "   \t ", "Program Files\\QOVA", "\\QOVA", "C:QOVA", "C:", "\\\\server",
+                             "\\\\server\\", "1:\\QOVA"}) {
+        SetWindowTextA(form->FolderEdit, text);
+        prompts.Asked.clear();
+        prompts.Answers = {mrOk};
+        form->ContinueBtClick();
+        ASSERT_EQ(1u, prompts.Asked.size()) << "[" << text << "]";
+        EXPECT_EQ(FolderWarning, prompts.Asked[0].Text);
+        EXPECT_EQ(TMsgDlgType::Warning, prompts.Asked[0].Type);
+        EXPECT_EQ(static_cast<unsigned>(mbOK), prompts.Asked[0].Buttons);
+        ExpectOnPage(1);
+        EXPECT_EQ(text, WindowText(form->FolderEdit));
+        EXPECT_TRUE(Enabled(form->BackBt.Handle()));
+    }
+}
+
+TEST_F(SetupFormTest, FullPathMovesOnAndIsInstalledWithoutItsBlanks)
+{
+    Open();
+    ToPage(1);
+    for (const char* text : {"\\\\server\\share\\QOVA", "  d:\\QOVA ", " C:\\Program Files\\QOVA\t"}) {
+        SetWindowTextA(form->FolderEdit, text);
+        form->ContinueBtClick();
+        ExpectOnPage(2);
+        EXPECT_EQ(text, WindowText(form->FolderEdit)) << "the field itself is left as typed";
+        form->BackBtClick();
+    }
+    EXPECT_TRUE(prompts.Asked.empty());
+    ToPage(4);
+    form->ContinueBtClick();
+    EXPECT_EQ("C:\\Program Files\\QOVA", installedWith.FolderText);
+}
+
+TEST_F(SetupFormTest, TabClicksAreRefusedOnEveryPage)
+{
+    Open();
+    bool allow = true;
+    form->PageControl1Changing(allow);
+    EXPECT_FALSE(allow);
+    for (int page = 0; page <= 4; ++page) {
+        ToPage(page);
+        for (int tab = 0; tab < 6; ++tab) {
+            const RECT rect = TabRect(form->PageControl1, tab);
+            Click(form->PageControl1, (rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+            ExpectOnPage(page);
+        }
+    }
+    form->ContinueBtClick(); // installs: Finished
+    ExpectOnPage(5);
+    const RECT rect = TabRect(form->PageControl1, 2);
+    Click(form->PageControl1, (rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    ExpectOnPage(5);
+}
+
+TEST_F(SetupFormTest, GraphicButtonsActOnClicksButKeepNoFocus)
+{
+    Open();
+    ToPage(1);
+    SetFocus(form->FolderEdit);
+    int browsed = 0;
+    SetFolderBrowserHook([&](const std::string&, std::string&) {
+        ++browsed;
+        return false;
+    });
+    ClickCentre(form->SelectFolderBt.Handle());
+    EXPECT_EQ(1, browsed);
+    EXPECT_EQ(form->FolderEdit, GetFocus());
+    ClickCentre(form->ContinueBt.Handle());
+    ExpectOnPage(2);
+    // Leaving the page moved the focus onto the new page's first control.
+    EXPECT_EQ(form->DeskIconCheck, GetFocus());
+    SetFocus(form->BackBt.Handle());
+    EXPECT_EQ(form->DeskIconCheck, GetFocus());
+    // A quick second click is one more click.
+    SendMessageA(form->ContinueBt.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageA(form->ContinueBt.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    SendMessageA(form->ContinueBt.Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageA(form->ContinueBt.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    ExpectOnPage(4);
+}
+
+TEST_F(SetupFormTest, BrowserResultGetsTheShortNameAppended)
+{
+    Open();
+    ToPage(1);
+    std::vector<std::string> titles;
+    std::deque<std::pair<bool, std::string>> picks{{true, "C:\\"}, {true, "D:\\Shows\\QOVA"}, {false, "X:\\"}};
+    SetFolderBrowserHook([&](const std::string& title, std::string& path) {
+        titles.push_back(title);
+        const auto pick = picks.front();
+        picks.pop_front();
+        if (pick.first)
+            path = pick.second;
+        return pick.first;
+    });
+    form->SelectFolderBtClick();
+    EXPECT_EQ("C:\\QOVA", WindowText(form->FolderEdit));
+    form->SelectFolderBtClick();
+    EXPECT_EQ("D:\\Shows\\QOVA\\QOVA", WindowText(form->FolderEdit));
+    SetWindowTextA(form->FolderEdit, "typed by hand");
+    form->SelectFolderBtClick(); // cancelled
+    EXPECT_EQ("typed by hand", WindowText(form->FolderEdit));
+    EXPECT_EQ((std::vector<std::string>{3, "Select destination folder"}), titles);
+}
+
+TEST_F(SetupFormTest, LinkOpensTheMakersPageAndTurnsPurple)
+{
+    Open();
+    std::vector<std::pair<HWND, std::string>> opened;
+    SetShellOpenHook([&](HWND parent, const std::string& file) { opened.emplace_back(parent, file); });
+    auto linkColour = [&] {
+        const TMemoryDC dc(CreateCompatibleDC(nullptr));
+        SendMessageA(form->BottomPanel, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc.get()),
+                     reinterpret_cast<LPARAM>(form->Link));
+        return GetTextColor(dc.get());
+    };
+    EXPECT_EQ(RGB(128, 128, 255), linkColour());
+    ClickCentre(form->Link); // reaches the form through the panel
+    ASSERT_EQ(1u, opened.size());
+    EXPECT_EQ(form->Handle(), opened[0].first);
+    EXPECT_EQ("https://www.norvane-brelkon.com/", opened[0].second);
+    EXPECT_EQ(RGB(128, 0, 128), linkColour());
+    form->LinkClick();
+    EXPECT_EQ(2u, opened.size());
+    EXPECT_EQ(RGB(128, 0, 128), linkColour());
+}
+
+} // namespace

@@ -1,0 +1,287 @@
+// The wizard window as it is made and first shown: controls, texts, state,
+// cursors and the gradient behind them.
+#include "form_fixture.h"
+
+#include "setup/application.h"
+#include "setup/controls.h"
+
+#include <commctrl.h>
+
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+using namespace testing_support;
+
+namespace {
+
+BOOL CALLBACK FindTooltip(HWND window, LPARAM found)
+{
+    if (ClassOf(window) == TOOLTIPS_CLASSA)
+        *reinterpret_cast<HWND*>(found) = window;
+    return TRUE;
+}
+
+TEST_F(SetupFormTest, WindowIsFixedUntitledFrameWithTheGivenClientArea)
+{
+    Open();
+    EXPECT_EQ("Installation program", WindowText(form->Handle()));
+    EXPECT_EQ("TSetupForm", ClassOf(form->Handle()));
+    RECT client{};
+    GetClientRect(form->Handle(), &client);
+    EXPECT_EQ(380, client.right);
+    EXPECT_EQ(226, client.bottom);
+    const LONG_PTR style = GetWindowLongPtrA(form->Handle(), GWL_STYLE);
+    EXPECT_TRUE(style & WS_CAPTION);
+    EXPECT_FALSE(style & (WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+    EXPECT_EQ(form->Handle(), Application::MainWindow());
+
+    RECT frame{};
+    GetWindowRect(form->Handle(), &frame);
+    const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    EXPECT_EQ((screen.right - (frame.right - frame.left)) / 2, frame.left);
+    EXPECT_EQ((screen.bottom - (frame.bottom - frame.top)) / 2, frame.top);
+}
+
+TEST_F(SetupFormTest, EveryControlIsAStandardChildWindowInItsPlace)
+{
+    Open();
+    struct TExpected {
+        HWND window;
+        const char* className;
+        RECT bounds;
+    };
+    const TExpected expected[] = {
+        {form->BakImage, "Static", Bounds(0, 0, 380, 206)},
+        {form->IconImage, "Static", Bounds(17, 65, 32, 32)},
+        {form->ContinueBt.Handle(), "Button", Bounds(170, 174, 95, 30)},
+        {form->ExitBt.Handle(), "Button", Bounds(270, 174, 95, 30)},
+        {form->BackBt.Handle(), "Button", Bounds(70, 174, 95, 30)},
+        {form->Image1, "Static", Bounds(17, 105, 32, 32)},
+        {form->BottomPanel, "Static", Bounds(0, 206, 380, 20)},
+        {form->Panel1, "Static", Bounds(62, 32, 315, 140)},
+        {form->PageControl1, "SysTabControl32", Bounds(63, 33, 313, 138)},
+        {form->FullNameLabel, "Static", Bounds(3, 39, 300, 13)},
+        {form->CommentLabel, "Static", Bounds(94, 82, 210, 14)},
+        {form->FolderEdit, "Edit", Bounds(14, 51, 250, 21)},
+        {form->SelectFolderBt.Handle(), "Button", Bounds(269, 51, 23, 22)},
+        {form->DeskIconCheck, "Button", Bounds(84, 38, 126, 17)},
+        {form->StartIconCheck, "Button", Bounds(84, 68, 139, 17)},
+        {form->Label8, "Static", Bounds(3, 55, 300, 15)},
+        {form->FinalLabel, "Static", Bounds(3, 55, 300, 15)},
+    };
+    for (const auto& e : expected) {
+        EXPECT_EQ(e.className, ClassOf(e.window)) << WindowText(e.window);
+        const RECT place = RectInParent(e.window);
+        EXPECT_EQ(e.bounds.left, place.left) << WindowText(e.window);
+        EXPECT_EQ(e.bounds.top, place.top) << WindowText(e.window);
+        EXPECT_EQ(e.bounds.right, place.right) << WindowText(e.window);
+        EXPECT_EQ(e.bounds.bottom, place.bottom) << WindowText(e.window);
+    }
+    EXPECT_EQ("ComboBox", ClassOf(form->LangCombo));
+    const RECT combo = RectInParent(form->LangCombo);
+    EXPECT_EQ(139, combo.left);
+    EXPECT_EQ(51, combo.top);
+    EXPECT_EQ(125, combo.right - combo.left);
+    EXPECT_EQ(21, combo.bottom - combo.top) << "the closed field";
+    // Labels carry their text and show "&" as it is.
+    for (HWND label : {form->ProductNameLabel, form->HeadLabel, form->DeveloperLabel, form->CopyLabel, form->Link,
+                       form->Label6, form->Label12, form->ThanksLabel}) {
+        EXPECT_EQ("Static", ClassOf(label));
+        EXPECT_TRUE(GetWindowLongPtrA(label, GWL_STYLE) & SS_NOPREFIX) << WindowText(label);
+    }
+    // Right-aligned labels keep their right edge.
+    EXPECT_EQ(130, RectInParent(form->Label12).right);
+    EXPECT_EQ(283, RectInParent(form->ThanksLabel).right);
+    EXPECT_EQ(375, RectInParent(form->Link).right);
+    EXPECT_EQ(form->BottomPanel, GetParent(form->Link));
+    EXPECT_EQ(form->BottomPanel, GetParent(form->CopyLabel));
+    EXPECT_EQ(RectInParent(form->ThanksLabel).right - RectInParent(form->ThanksLabel).left,
+              TextSize(reinterpret_cast<HFONT>(SendMessageA(form->ThanksLabel, WM_GETFONT, 0, 0)),
+                       "Thanks for choosing QOVA")
+                  .cx);
+
+    // Back to front as listed; the Tab key visits the page control first.
+    std::vector<HWND> order;
+    for (HWND child = GetWindow(form->Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        order.push_back(child);
+    const std::vector<HWND> frontToBack{form->PageControl1,       form->Panel1,  form->BottomPanel,
+                                        form->Image1,             form->BackBt.Handle(), form->ProductNameLabel,
+                                        form->ExitBt.Handle(),    form->ContinueBt.Handle(), form->IconImage,
+                                        form->BakImage};
+    EXPECT_EQ(frontToBack, order);
+
+    // Six blank tabs, 20 pixels wide, that never take the focus.
+    EXPECT_EQ(6, SendMessageA(form->PageControl1, TCM_GETITEMCOUNT, 0, 0));
+    const RECT tab = TabRect(form->PageControl1, 1);
+    EXPECT_EQ(20, tab.right - tab.left);
+    const LONG_PTR tabStyle = GetWindowLongPtrA(form->PageControl1, GWL_STYLE);
+    EXPECT_TRUE(tabStyle & TCS_BUTTONS);
+    EXPECT_TRUE(tabStyle & TCS_FOCUSNEVER);
+    EXPECT_TRUE(tabStyle & TCS_OWNERDRAWFIXED);
+
+    // The graphic buttons are for the mouse: no tab stop.
+    for (const TGlyphButton* button : {&form->ContinueBt, &form->ExitBt, &form->BackBt, &form->SelectFolderBt})
+        EXPECT_FALSE(GetWindowLongPtrA(button->Handle(), GWL_STYLE) & WS_TABSTOP);
+}
+
+TEST_F(SetupFormTest, FormShowFillsTheWindowAndResetsTheState)
+{
+    Open();
+    EXPECT_TRUE(reports.empty());
+    EXPECT_EQ("Qovarium installation", WindowText(form->ProductNameLabel));
+    EXPECT_EQ("Qovarium", WindowText(form->FullNameLabel));
+    EXPECT_EQ("version 1.5", WindowText(form->VersionLabel));
+    EXPECT_EQ("developed by Norvane Brelkon", WindowText(form->DeveloperLabel));
+    EXPECT_EQ("Space required for program installation: 7.60MB", WindowText(form->SpaceLabel));
+    EXPECT_EQ("Thanks for choosing QOVA", WindowText(form->ThanksLabel));
+    EXPECT_EQ("includes Show Simulator", WindowText(form->CommentLabel));
+    EXPECT_EQ("C:\\Program Files\\QOVA", WindowText(form->FolderEdit));
+
+    const std::string config = appData.Path() + "Norvane\\QOVA\\";
+    EXPECT_EQ(config + "qova.ini", form->State.ProgramIniPath);
+    EXPECT_EQ(config + "qovasim.ini", form->State.SimulatorIniPath);
+    EXPECT_TRUE(PathExists(config));
+    EXPECT_EQ(0, form->State.PageIndex);
+    EXPECT_EQ(1, form->State.Log.FileCounter);
+    EXPECT_EQ(1, form->State.Log.FolderCounter);
+    EXPECT_FALSE(form->State.Log.InstallLog);
+
+    EXPECT_EQ(BST_CHECKED, SendMessageA(form->DeskIconCheck, BM_GETCHECK, 0, 0));
+    EXPECT_EQ(BST_CHECKED, SendMessageA(form->StartIconCheck, BM_GETCHECK, 0, 0));
+    EXPECT_EQ(0, SendMessageA(form->LangCombo, CB_GETCURSEL, 0, 0));
+    char item[32] = "";
+    SendMessageA(form->LangCombo, CB_GETLBTEXT, 1, reinterpret_cast<LPARAM>(item));
+    EXPECT_STREQ("Espa\xF1ol", item);
+    EXPECT_TRUE(form->State.CurrentLangLibrary.empty());
+
+    EXPECT_EQ(0, form->ExitState());
+    EXPECT_EQ("Exit setup", WindowText(form->ExitBt.Handle()));
+    EXPECT_EQ("Continue", WindowText(form->ContinueBt.Handle()));
+    EXPECT_EQ("Back", WindowText(form->BackBt.Handle()));
+    EXPECT_TRUE(Enabled(form->ContinueBt.Handle()));
+    EXPECT_FALSE(Enabled(form->BackBt.Handle()));
+    ExpectOnPage(0);
+
+    // The folder button's tooltip.
+    HWND tips = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindTooltip, reinterpret_cast<LPARAM>(&tips));
+    ASSERT_TRUE(tips);
+    char tipText[80] = "";
+    TTTOOLINFOA tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = form->TabSheets[1];
+    tool.uId = reinterpret_cast<UINT_PTR>(form->SelectFolderBt.Handle());
+    tool.lpszText = tipText;
+    SendMessageA(tips, TTM_GETTEXTA, sizeof tipText, reinterpret_cast<LPARAM>(&tool));
+    EXPECT_STREQ("Change folder", tipText);
+}
+
+TEST_F(SetupFormTest, HandCursorOverTheControlsThatHaveIt)
+{
+    Open();
+    HCURSOR hand = LoadCursorA(nullptr, IDC_HAND);
+    ASSERT_TRUE(hand);
+    for (HWND control : {form->ContinueBt.Handle(), form->Link, form->DeskIconCheck, form->LangCombo,
+                         form->SelectFolderBt.Handle()}) {
+        SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+        SendMessageA(control, WM_SETCURSOR, reinterpret_cast<WPARAM>(control), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+        EXPECT_EQ(hand, GetCursor()) << WindowText(control);
+    }
+    SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+    SendMessageA(form->FolderEdit, WM_SETCURSOR, reinterpret_cast<WPARAM>(form->FolderEdit),
+                 MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_NE(hand, GetCursor());
+}
+
+TEST_F(SetupFormTest, DefaultFolderHasOneBackslashBeforeTheShortName)
+{
+    SetRegString(HKEY_LOCAL_MACHINE, NtVersionKey, "ProgramFilesDir", "D:\\Apps\\");
+    Open();
+    EXPECT_EQ("D:\\Apps\\QOVA", WindowText(form->FolderEdit));
+}
+
+TEST_F(SetupFormTest, LanguageFoundInTheSettingsFileIsPreselected)
+{
+    const std::string config = appData.Path() + "Norvane\\QOVA\\";
+    ASSERT_TRUE(CreateDirectoryA((appData.Path() + "Norvane").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA(config.c_str(), nullptr));
+    ASSERT_TRUE(WritePrivateProfileStringA("QOVA", "LangLibrary", "qovaspa.dll", (config + "qova.ini").c_str()));
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, (config + "qova.ini").c_str());
+    Open();
+    EXPECT_EQ(1, SendMessageA(form->LangCombo, CB_GETCURSEL, 0, 0));
+    EXPECT_EQ("qovaspa.dll", form->State.CurrentLangLibrary);
+}
+
+TEST_F(SetupFormTest, FailingFormShowIsReportedAndLeavesTheStartValues)
+{
+    // A settings folder value of the wrong type makes the folder lookup raise.
+    SetRegDword(HKEY_CURRENT_USER, ShellFolders, "AppData", 5);
+    Open();
+    ASSERT_EQ(1u, reports.size());
+    EXPECT_EQ("Invalid data type for 'AppData'", reports[0]);
+    EXPECT_TRUE(IsWindowVisible(form->Handle()));
+    // The steps after the failing one did not run...
+    EXPECT_EQ("", WindowText(form->ProductNameLabel));
+    EXPECT_FALSE(form->BakPicture());
+    // ...and the counters still have their start values.
+    EXPECT_EQ(1, form->State.Log.FileCounter);
+    EXPECT_EQ(1, form->State.Log.FolderCounter);
+    EXPECT_EQ(0, form->State.PageIndex);
+}
+
+// ---- The background ----
+
+TEST_F(SetupFormTest, GradientPictureHasTheGivenLevelsInEveryRow)
+{
+    Open();
+    HBITMAP picture = form->BakPicture();
+    ASSERT_TRUE(picture);
+    BITMAP info{};
+    GetObjectA(picture, sizeof info, &info);
+    EXPECT_EQ(380, info.bmWidth);
+    EXPECT_EQ(206, info.bmHeight);
+    EXPECT_EQ(24, info.bmBitsPixel);
+
+    BITMAPINFO request{};
+    request.bmiHeader.biSize = sizeof request.bmiHeader;
+    request.bmiHeader.biWidth = 380;
+    request.bmiHeader.biHeight = -206;
+    request.bmiHeader.biPlanes = 1;
+    request.bmiHeader.biBitCount = 32;
+    std::vector<uint32_t> pixels(380 * 206);
+    const TWindowDC screen(nullptr);
+    ASSERT_EQ(206, GetDIBits(screen.get(), picture, 0, 206, pixels.data(), &request, DIB_RGB_COLORS));
+    auto grey = [](uint32_t level) { return level | level << 8 | level << 16; };
+    const std::pair<int, uint32_t> columns[] = {{0, 245}, {1, 245}, {189, 195}, {190, 195}, {378, 145}, {379, 145}};
+    for (const auto& [x, level] : columns)
+        EXPECT_EQ(grey(level), pixels[static_cast<size_t>(x)] & 0xFFFFFF) << "column " << x;
+    for (int y = 1; y < 206; ++y)
+        for (int x = 0; x < 380; ++x)
+            ASSERT_EQ(pixels[static_cast<size_t>(x)], pixels[static_cast<size_t>(y) * 380 + x]) << x << "," << y;
+}
+
+TEST_F(SetupFormTest, GradientIsDrawnTransparentlyBehindTheProductName)
+{
+    Open();
+    RedrawWindow(form->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    const TWindowDC window(form->Handle());
+    HDC dc = window.get();
+    ASSERT_TRUE(dc);
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    // Points where nothing lies over the picture.
+    EXPECT_EQ(face, GetPixel(dc, 0, 150)) << "the picture's transparent colour shows the window";
+    EXPECT_EQ(face, GetPixel(dc, 1, 40));
+    EXPECT_EQ(RGB(195, 195, 195), GetPixel(dc, 189, 29));
+    EXPECT_EQ(RGB(195, 195, 195), GetPixel(dc, 190, 173));
+    EXPECT_EQ(RGB(145, 145, 145), GetPixel(dc, 378, 150));
+    EXPECT_EQ(RGB(145, 145, 145), GetPixel(dc, 379, 10));
+    // The label over the gradient has no background of its own: its last
+    // column, past the text, shows the gradient's level there.
+    const RECT label = RectInParent(form->ProductNameLabel);
+    const int x = label.right - 1;
+    const auto level = static_cast<BYTE>(245 - static_cast<int>(std::nearbyint(x * 100.0 / 379)));
+    EXPECT_EQ(RGB(level, level, level), GetPixel(dc, x, label.top));
+}
+
+} // namespace
