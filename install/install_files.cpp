@@ -95,7 +95,9 @@ bool InstallFiles(TSetupState& state, const TInstallChoices& choices, IInstallUs
     state.InstallDir = IncludeTrailingBackslash(choices.FolderText);
     bool createdFolder = false;
     if (!DirectoryExists(state.InstallDir)) {
-        ForceDirectories(state.InstallDir);
+        // Program Files already keeps other users out; elsewhere the folder
+        // would inherit whatever its parent allows, often everyone's changes.
+        ForceDirectories(state.InstallDir, !IsInsideProgramFiles(state.InstallDir));
         createdFolder = true;
     }
     const std::string logPath = state.InstallDir + "install.log";

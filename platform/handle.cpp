@@ -1,6 +1,6 @@
 #include "platform/handle.h"
 
-#include <commctrl.h>
+#include "platform/common_controls.h"
 
 namespace handle_detail {
 
@@ -46,7 +46,12 @@ void DeleteMemDC(HDC dc) noexcept
 
 void DestroyImages(HIMAGELIST list) noexcept
 {
-    ::ImageList_Destroy(list);
+    CommonControls::ImageList_Destroy(list);
+}
+
+void FreeLocal(HLOCAL memory) noexcept
+{
+    ::LocalFree(memory);
 }
 
 } // namespace handle_detail

@@ -17,6 +17,7 @@ void DeleteGdiObject(HGDIOBJ object) noexcept;
 void DestroyIco(HICON icon) noexcept;
 void DeleteMemDC(HDC dc) noexcept;
 void DestroyImages(HIMAGELIST list) noexcept;
+void FreeLocal(HLOCAL memory) noexcept;
 inline void DeleteFont(HFONT font) noexcept { DeleteGdiObject(font); }
 inline void DeleteBitmap(HBITMAP bitmap) noexcept { DeleteGdiObject(bitmap); }
 inline void DeleteBrush(HBRUSH brush) noexcept { DeleteGdiObject(brush); }
@@ -31,6 +32,8 @@ using TIconHandle = TUniqueHandle<TNullTraits<HICON, handle_detail::DestroyIco>>
 // A device context of our own, from CreateCompatibleDC.
 using TMemoryDC = TUniqueHandle<TNullTraits<HDC, handle_detail::DeleteMemDC>>;
 using TImageListHandle = TUniqueHandle<TNullTraits<HIMAGELIST, handle_detail::DestroyImages>>;
+// Memory the system allocated for the caller with LocalAlloc.
+using TLocalMemory = TUniqueHandle<TNullTraits<HLOCAL, handle_detail::FreeLocal>>;
 
 // A window's device context from GetDC, given back with ReleaseDC, which
 // needs the window too; a null window is the whole screen.

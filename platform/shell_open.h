@@ -6,11 +6,29 @@
 #include <functional>
 #include <string>
 
-// ShellExecuteA "open" with no parameters or folder and SW_SHOWDEFAULT; the
-// result is not examined (no browser simply means nothing opens).
-void ShellOpen(HWND parent, const std::string& file);
+enum class TOpenRoute {
+    Desktop, // started by the shell's own desktop process, with the user's ordinary rights
+    Direct,  // ShellExecuteA from this process
+};
+
+// Opens the file with the "open" verb. An elevated installer must not hand
+// its rights to the browser, whose file dialogs would give them to whoever
+// sits at the screen, so the shell's desktop process starts it when one
+// answers; otherwise ShellExecuteA here, with no parameters or folder and
+// SW_SHOWDEFAULT. The result is not examined (no browser: nothing opens).
+TOpenRoute ShellOpen(HWND parent, const std::string& file);
 
 // Tests watch instead of starting a browser: while a hook is set,
 // ShellOpen calls it and opens nothing. An empty function removes it.
 using TShellOpenHook = std::function<void(HWND parent, const std::string& file)>;
 void SetShellOpenHook(TShellOpenHook hook);
+
+// Tests take the desktop away for the object's life, as on a system whose
+// shell has none, so that ShellOpen goes the direct way.
+class TNoShellDesktop {
+public:
+    TNoShellDesktop();
+    ~TNoShellDesktop();
+    TNoShellDesktop(const TNoShellDesktop&) = delete;
+    TNoShellDesktop& operator=(const TNoShellDesktop&) = delete;
+};

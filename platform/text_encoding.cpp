@@ -14,6 +14,13 @@ std::wstring AnsiToWide(const std::string& text)
     return wide;
 }
 
+std::string UpperCase(std::string text)
+{
+    if (!text.empty())
+        CharUpperBuffA(text.data(), static_cast<DWORD>(text.size()));
+    return text;
+}
+
 std::string WideToAnsi(const std::wstring& text)
 {
     if (text.empty())

@@ -5,3 +5,6 @@
 
 std::wstring AnsiToWide(const std::string& text);
 std::string WideToAnsi(const std::wstring& text);
+
+// The text in upper case by the system's rules for its code page.
+std::string UpperCase(std::string text);

@@ -4,7 +4,7 @@
 #include "platform/handle.h"
 #include "platform/win_error.h"
 
-#include <commctrl.h>
+#include "platform/common_controls.h"
 
 #include <vector>
 
@@ -26,10 +26,10 @@ LRESULT CALLBACK ForwardProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_CTLCOLORLISTBOX:
         return SendMessageA(reinterpret_cast<HWND>(data), message, wParam, lParam);
     case WM_NCDESTROY:
-        RemoveWindowSubclass(window, ForwardProc, ForwardId);
+        CommonControls::RemoveWindowSubclass(window, ForwardProc, ForwardId);
         break;
     }
-    return DefSubclassProc(window, message, wParam, lParam);
+    return CommonControls::DefSubclassProc(window, message, wParam, lParam);
 }
 
 LRESULT CALLBACK CursorProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
@@ -41,9 +41,9 @@ LRESULT CALLBACK CursorProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             return TRUE;
         }
     } else if (message == WM_NCDESTROY) {
-        RemoveWindowSubclass(window, CursorProc, CursorId);
+        CommonControls::RemoveWindowSubclass(window, CursorProc, CursorId);
     }
-    return DefSubclassProc(window, message, wParam, lParam);
+    return CommonControls::DefSubclassProc(window, message, wParam, lParam);
 }
 
 } // namespace
@@ -121,10 +121,10 @@ void ArrangeFrontToBack(std::initializer_list<HWND> windows)
 
 void ForwardNotifications(HWND container, HWND target)
 {
-    SetWindowSubclass(container, ForwardProc, ForwardId, reinterpret_cast<DWORD_PTR>(target));
+    CommonControls::SetWindowSubclass(container, ForwardProc, ForwardId, reinterpret_cast<DWORD_PTR>(target));
 }
 
 void UseCursor(HWND control, const HCURSOR* cursor)
 {
-    SetWindowSubclass(control, CursorProc, CursorId, reinterpret_cast<DWORD_PTR>(cursor));
+    CommonControls::SetWindowSubclass(control, CursorProc, CursorId, reinterpret_cast<DWORD_PTR>(cursor));
 }

@@ -5,7 +5,7 @@
 #include "platform/win_error.h"
 #include "setup/application.h"
 
-#include <commctrl.h>
+#include "platform/common_controls.h"
 #include <vsstyle.h>
 
 namespace {
@@ -28,8 +28,8 @@ TImageListHandle LoadGlyphs(const char* resource, int imageCount, SIZE& imageSiz
         const TSelectedObject selected(dc.get(), strip.get());
         transparent = GetPixel(dc.get(), 0, info.bmHeight - 1);
     }
-    TImageListHandle list(ImageList_Create(imageSize.cx, imageSize.cy, ILC_COLOR24 | ILC_MASK, imageCount, 0));
-    if (!list || ImageList_AddMasked(list.get(), strip.get(), transparent) < 0)
+    TImageListHandle list(CommonControls::ImageList_Create(imageSize.cx, imageSize.cy, ILC_COLOR24 | ILC_MASK, imageCount, 0));
+    if (!list || CommonControls::ImageList_AddMasked(list.get(), strip.get(), transparent) < 0)
         throw Exception(std::string("Cannot load the glyph ") + resource + ".");
     return list;
 }
@@ -39,7 +39,7 @@ TImageListHandle LoadGlyphs(const char* resource, int imageCount, SIZE& imageSiz
 TGlyphButton::~TGlyphButton()
 {
     if (handle_)
-        RemoveWindowSubclass(handle_, SubclassProc, 1);
+        CommonControls::RemoveWindowSubclass(handle_, SubclassProc, 1);
 }
 
 void TGlyphButton::Create(HWND parent, int id, const std::string& caption, const RECT& bounds, HFONT font,
@@ -55,7 +55,7 @@ void TGlyphButton::Create(HWND parent, int id, const std::string& caption, const
     if (!handle_)
         throw Exception("Cannot create the button " + caption + ". " + SystemErrorText(GetLastError()));
     SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    SetWindowSubclass(handle_, SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
+    CommonControls::SetWindowSubclass(handle_, SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
 }
 
 LRESULT CALLBACK TGlyphButton::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
@@ -63,9 +63,9 @@ LRESULT CALLBACK TGlyphButton::SubclassProc(HWND window, UINT message, WPARAM wP
 {
     try {
         if (message == WM_NCDESTROY) {
-            RemoveWindowSubclass(window, SubclassProc, 1);
+            CommonControls::RemoveWindowSubclass(window, SubclassProc, 1);
             reinterpret_cast<TGlyphButton*>(data)->handle_ = nullptr;
-            return DefSubclassProc(window, message, wParam, lParam);
+            return CommonControls::DefSubclassProc(window, message, wParam, lParam);
         }
         return reinterpret_cast<TGlyphButton*>(data)->HandleMessage(message, wParam, lParam);
     } catch (...) {
@@ -85,7 +85,7 @@ LRESULT TGlyphButton::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     }
     case WM_LBUTTONDBLCLK:
         // An owner-drawn button reports double clicks apart; a fast second click is one more click.
-        return DefSubclassProc(handle_, WM_LBUTTONDOWN, wParam, lParam);
+        return CommonControls::DefSubclassProc(handle_, WM_LBUTTONDOWN, wParam, lParam);
     case WM_MOUSEMOVE:
         if (!hot_) {
             hot_ = true;
@@ -109,7 +109,7 @@ LRESULT TGlyphButton::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         InvalidateRect(handle_, nullptr, FALSE);
         break;
     }
-    return DefSubclassProc(handle_, message, wParam, lParam);
+    return CommonControls::DefSubclassProc(handle_, message, wParam, lParam);
 }
 
 void TGlyphButton::DrawFrame(HDC dc, const RECT& bounds, bool pressed, bool disabled, RECT& content,
@@ -174,13 +174,13 @@ void TGlyphButton::Draw(const DRAWITEMSTRUCT& item) const
     const int middle = (content.top + content.bottom) / 2 + shift.y;
     const int glyphTop = middle - glyphSize_.cy / 2;
     if (disabled && imageCount_ > 1) {
-        ImageList_Draw(glyphs_.get(), 1, dc, left, glyphTop, ILD_TRANSPARENT);
+        CommonControls::ImageList_Draw(glyphs_.get(), 1, dc, left, glyphTop, ILD_TRANSPARENT);
     } else if (disabled) {
-        TIconHandle icon(ImageList_GetIcon(glyphs_.get(), 0, ILD_TRANSPARENT));
+        TIconHandle icon(CommonControls::ImageList_GetIcon(glyphs_.get(), 0, ILD_TRANSPARENT));
         DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(icon.get()), 0, left, glyphTop, 0, 0,
                    DST_ICON | DSS_DISABLED);
     } else {
-        ImageList_Draw(glyphs_.get(), 0, dc, left, glyphTop, ILD_TRANSPARENT);
+        CommonControls::ImageList_Draw(glyphs_.get(), 0, dc, left, glyphTop, ILD_TRANSPARENT);
     }
     if (length > 0) {
         RECT textRect{left + glyphSize_.cx + GlyphSpacing, middle - text.cy / 2, content.right, middle - text.cy / 2 + text.cy};

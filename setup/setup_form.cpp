@@ -1,6 +1,7 @@
 #include "setup/setup_form.h"
 
 #include "engine/product_manifest.h"
+#include "install/destination.h"
 #include "platform/file_system.h"
 #include "platform/folder_browser.h"
 #include "platform/message_dialog.h"
@@ -8,11 +9,10 @@
 #include "platform/shell_open.h"
 #include "setup/application.h"
 #include "setup/controls.h"
-#include "setup/folder_rules.h"
 #include "shell/known_folders.h"
 #include "shell/language.h"
 
-#include <commctrl.h>
+#include "platform/common_controls.h"
 
 using namespace ProductManifest;
 
@@ -41,7 +41,7 @@ TSetupForm::TSetupForm(TInstaller installer) : installer_(std::move(installer))
             return InstallFiles(state, choices, user);
         };
     INITCOMMONCONTROLSEX classes{sizeof classes, ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES};
-    InitCommonControlsEx(&classes);
+    CommonControls::InitCommonControlsEx(&classes);
     CreateFonts();
 
     // The class lives as long as the form, so that its icons can go with it.
@@ -147,7 +147,7 @@ void TSetupForm::MoveToPage(int index)
 TInstallChoices TSetupForm::Choices() const
 {
     TInstallChoices choices;
-    choices.FolderText = TrimBlanks(WindowText(FolderEdit));
+    choices.FolderText = DestinationFolder(WindowText(FolderEdit));
     choices.DeskIcon = SendMessageA(DeskIconCheck, BM_GETCHECK, 0, 0) == BST_CHECKED;
     choices.StartIcon = SendMessageA(StartIconCheck, BM_GETCHECK, 0, 0) == BST_CHECKED;
     const auto lang = static_cast<int32_t>(SendMessageA(LangCombo, CB_GETCURSEL, 0, 0));
@@ -163,8 +163,7 @@ void TSetupForm::ContinueBtClick()
         EnableWindow(BackBt.Handle(), TRUE);
         break;
     case 1:
-        // A blank or relative folder would install wherever the installer was started.
-        if (!IsFullPath(TrimBlanks(WindowText(FolderEdit)))) {
+        if (!IsAcceptedDestination(DestinationFolder(WindowText(FolderEdit)))) {
             MessageDlg("Please specify destination folder.", TMsgDlgType::Warning, mbOK);
             return;
         }
@@ -302,7 +301,8 @@ void TSetupForm::ProcessMessages()
 
 void TSetupForm::OnCommand(HWND control, int code)
 {
-    if (control == Link && code == STN_CLICKED)
+    // A quick second click arrives as a double click: it opens the page again.
+    if (control == Link && (code == STN_CLICKED || code == STN_DBLCLK))
         LinkClick();
     else if (code != BN_CLICKED)
         return;

@@ -3,7 +3,11 @@
 #include "engine/product_manifest.h"
 #include "platform/file_system.h"
 #include "platform/registry.h"
+#include "platform/shell_folder.h"
 #include "platform/system_info.h"
+#include "platform/text_encoding.h"
+
+#include <shlobj.h>
 
 namespace {
 
@@ -87,6 +91,25 @@ std::string GetProgramFilesDir()
 std::string DefaultInstallFolder()
 {
     return IncludeTrailingBackslash(GetProgramFilesDir()) + ProductManifest::ProductIdentity.ShortName;
+}
+
+bool IsInsideProgramFiles(const std::string& folder)
+{
+    // The registry's own record of the native folder, for a 32-bit process
+    // on 64-bit Windows, whose CSIDL_PROGRAM_FILES is the x86 one.
+    std::string native;
+    if (const TRegKey key = OpenRegKey(HKEY_LOCAL_MACHINE, WindowsVersionKey, KEY_READ))
+        native = ReadRegString(key.get(), "ProgramW6432Dir");
+    const std::string path = UpperCase(IncludeTrailingBackslash(FullPathName(folder)));
+    for (const std::string& root : {GetProgramFilesDir(), ShellFolderPath(CSIDL_PROGRAM_FILES),
+                                    ShellFolderPath(CSIDL_PROGRAM_FILESX86), native}) {
+        if (root.empty())
+            continue;
+        const std::string prefix = UpperCase(IncludeTrailingBackslash(FullPathName(root)));
+        if (path.compare(0, prefix.size(), prefix) == 0)
+            return true;
+    }
+    return false;
 }
 
 TRegKey OpenExplorerKey()

@@ -26,6 +26,10 @@ std::string GetProgramFilesDir();
 // it ends in one, and the short name.
 std::string DefaultInstallFolder();
 
+// Whether the folder is one of the system's Program Files folders, or lies
+// inside one. Compared as full paths, without regard to case.
+bool IsInsideProgramFiles(const std::string& folder);
+
 // The user's Explorer key, opened with full access and created when missing;
 // empty when it cannot be opened.
 TRegKey OpenExplorerKey();

@@ -1,6 +1,10 @@
 #!/usr/bin/env bash
 # Checks what ships: a PE32 i386 GUI program that needs no DLL beyond the
-# system's, with its manifest and the 21 payload resources.
+# system's, with its manifest and the 21 payload resources. Its static
+# imports are KnownDLLs, which the loader takes from the system folder
+# whatever lies beside the program, and comctl32, which the manifest binds
+# to the side-by-side store; anything else would be searched for in the
+# folder the installer was started from, such as a downloads folder.
 #   check-setup-exe.sh PATH/setup.exe
 set -euo pipefail
 exe=$1
@@ -8,10 +12,12 @@ dump=$(i686-w64-mingw32-objdump -p "$exe")
 fail() { echo "check-setup-exe: $*" >&2; exit 1; }
 grep -q "file format pei-i386" <<<"$dump" || fail "not a PE32 i386 image"
 grep -Eq "^Subsystem[[:space:]]+0*2[[:space:]]" <<<"$dump" || fail "not a GUI program"
-allowed='^(kernel32|user32|gdi32|advapi32|shell32|ole32|oleaut32|comctl32|comdlg32|uxtheme|msvcrt|shlwapi|version)\.dll$'
+known_dlls='advapi32|clbcatq|combase|comdlg32|coml2|gdi32|gdiplus|imagehlp|imm32|kernel32|msctf|msvcrt|normaliz'
+known_dlls+='|nsi|ole32|oleaut32|psapi|rpcrt4|sechost|setupapi|shcore|shell32|shlwapi|user32|wldap32|ws2_32'
+allowed="^($known_dlls|comctl32)\\.dll\$"
 while read -r dll; do
   lower=$(tr 'A-Z' 'a-z' <<<"$dll")
-  grep -Eq "$allowed" <<<"$lower" || fail "imports a DLL that is not the system's: $dll"
+  grep -Eq "$allowed" <<<"$lower" || fail "imports a DLL that is neither a KnownDLL nor comctl32: $dll"
 done < <(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$dump")
 list=$(wrestool -l "$exe")
 binaries=$(grep -c "^--type='BINARY'" <<<"$list" || true)

@@ -74,9 +74,17 @@ TEST_F(SetupFormTest, FolderThatIsNotAFullPathIsRefusedWithAWarning)
 {
     Open();
     ToPage(1);
-    for (const char* text : {"", " ", "   \t ", "Program Files\\QOVA", "\\QOVA", "C:QOVA", "C:", "\\\\server",
-                             "\\\\server\\", "1:\\QOVA"}) {
-        SetWindowTextA(form->FolderEdit, text);
+    // The longest target, Dispositivos\20000.qdev, must still fit MAX_PATH.
+    const std::string tooLong = "C:\\" + std::string(233, 'q');
+    std::vector<std::string> refused{"", " ", "   \t ", "Program Files\\QOVA", "\\QOVA", "C:QOVA", "C:",
+                                     "\\\\server", "\\\\server\\", "1:\\QOVA", "\\\\?\\C:\\QOVA",
+                                     "\\\\.\\C:\\QOVA", "//?/C:/QOVA", tooLong};
+    if (const std::string junction = Env("QOVA_TEST_JUNCTION"); !junction.empty())
+        refused.push_back(junction + "\\QOVA");
+    else
+        ADD_FAILURE() << "no junction to test with";
+    for (const std::string& text : refused) {
+        SetWindowTextA(form->FolderEdit, text.c_str());
         prompts.Asked.clear();
         prompts.Answers = {mrOk};
         form->ContinueBtClick();
@@ -90,12 +98,17 @@ TEST_F(SetupFormTest, FolderThatIsNotAFullPathIsRefusedWithAWarning)
     }
 }
 
-TEST_F(SetupFormTest, FullPathMovesOnAndIsInstalledWithoutItsBlanks)
+// Slashes are the backslashes Windows also takes; they become backslashes
+// before anything else sees the path.
+TEST_F(SetupFormTest, FullPathMovesOnAndIsInstalledWithoutItsBlanksAndSlashes)
 {
     Open();
     ToPage(1);
-    for (const char* text : {"\\\\server\\share\\QOVA", "  d:\\QOVA ", " C:\\Program Files\\QOVA\t"}) {
-        SetWindowTextA(form->FolderEdit, text);
+    const std::string longest = "C:\\" + std::string(232, 'q');
+    for (const std::string& text : {std::string("\\\\server\\share\\QOVA"), std::string("  d:\\QOVA "), longest,
+                                    Env("QOVA_TEST_JUNCTION") + "\\..\\target\\QOVA",
+                                    std::string("C:/QOVA"), std::string(" C:/Program Files\\QOVA\t")}) {
+        SetWindowTextA(form->FolderEdit, text.c_str());
         form->ContinueBtClick();
         ExpectOnPage(2);
         EXPECT_EQ(text, WindowText(form->FolderEdit)) << "the field itself is left as typed";
@@ -199,6 +212,12 @@ TEST_F(SetupFormTest, LinkOpensTheMakersPageAndTurnsPurple)
     form->LinkClick();
     EXPECT_EQ(2u, opened.size());
     EXPECT_EQ(RGB(128, 0, 128), linkColour());
+    // A quick second click comes as a double click: the page opens again.
+    SendMessageA(form->Link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    SendMessageA(form->Link, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+    SendMessageA(form->Link, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(2, 2));
+    SendMessageA(form->Link, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+    EXPECT_EQ(4u, opened.size());
 }
 
 } // namespace

@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <aclapi.h>
+#include <sddl.h>
+
 #include <deque>
 #include <vector>
 
@@ -182,6 +185,88 @@ TEST_F(InstallFilesTest, SpanishWritesTheSettingsAndUsesTheSpanishDevicesFolder)
     for (size_t i = 0; i < ProductManifest::DeviceTable.size(); ++i)
         EXPECT_TRUE(PathExists(DeviceFile("Dispositivos", i))) << i;
     EXPECT_FALSE(PathExists(installDir + "Devices"));
+}
+
+// The DACL of a folder as the system reads it back, in its text form.
+std::string DaclText(const std::string& path)
+{
+    PACL dacl = nullptr;
+    TLocalMemory descriptor;
+    if (GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
+                              nullptr, descriptor.put()) != ERROR_SUCCESS)
+        return "<unreadable>";
+    TLocalMemory text;
+    if (!ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor.get(), SDDL_REVISION_1,
+                                                              DACL_SECURITY_INFORMATION,
+                                                              reinterpret_cast<char**>(text.put()), nullptr))
+        return "<no text>";
+    return static_cast<const char*>(text.get());
+}
+
+// Only SYSTEM, the administrators and the folder's owner may change what is
+// in the folder, and SYSTEM's full control reaches everything below; Users
+// may read and run. (Wine keeps no descriptor of its own: it reads one back
+// from the Unix permissions, with the owner for the administrators.)
+void ExpectOnlyAdministratorsCanChange(const std::string& path)
+{
+    SCOPED_TRACE(path + ": " + DaclText(path));
+    PACL dacl = nullptr;
+    PSID owner = nullptr;
+    TLocalMemory descriptor;
+    ASSERT_EQ(ERROR_SUCCESS, GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT,
+                                                   DACL_SECURITY_INFORMATION | OWNER_SECURITY_INFORMATION, &owner,
+                                                   nullptr, &dacl, nullptr, descriptor.put()));
+    ASSERT_TRUE(dacl);
+    const auto isWellKnown = [](PSID sid, WELL_KNOWN_SID_TYPE type) { return IsWellKnownSid(sid, type) != FALSE; };
+    const DWORD writeRights = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_EA | FILE_DELETE_CHILD |
+                              FILE_WRITE_ATTRIBUTES | DELETE | WRITE_DAC | WRITE_OWNER;
+    bool systemInherits = false;
+    for (DWORD i = 0; i < dacl->AceCount; ++i) {
+        ACCESS_ALLOWED_ACE* ace = nullptr;
+        ASSERT_TRUE(GetAce(dacl, i, reinterpret_cast<void**>(&ace)));
+        if (ace->Header.AceType != ACCESS_ALLOWED_ACE_TYPE)
+            continue;
+        PSID sid = &ace->SidStart;
+        if (isWellKnown(sid, WinLocalSystemSid)) {
+            systemInherits = (ace->Mask & FILE_ALL_ACCESS) == FILE_ALL_ACCESS &&
+                             (ace->Header.AceFlags & (OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE)) ==
+                                 (OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE);
+        } else if (isWellKnown(sid, WinBuiltinUsersSid)) {
+            EXPECT_EQ(0u, ace->Mask & writeRights) << "Users may change it";
+        } else if (!isWellKnown(sid, WinBuiltinAdministratorsSid) && !EqualSid(sid, owner)) {
+            ADD_FAILURE() << "access for another account, ACE " << i;
+        }
+    }
+    EXPECT_TRUE(systemInherits);
+}
+
+TEST_F(InstallFilesTest, FolderMadeOutsideProgramFilesIsProtectedOnesThatExistedAreNot)
+{
+    // The topmost folder made. What lies below inherits it (Wine, which
+    // models no inheritance, cannot show that).
+    ASSERT_TRUE(Install());
+    ExpectOnlyAdministratorsCanChange(root / "Program Files");
+
+    // A folder that existed keeps its permissions, whatever they are.
+    TTempDir other;
+    const std::string before = DaclText(other.Path());
+    installDir = other.Path();
+    choices.FolderText = other.Path();
+    state = TSetupState{};
+    user.Answers = {mrYesToAll};
+    ASSERT_TRUE(Install());
+    EXPECT_EQ(before, DaclText(other.Path()));
+
+    // Inside Program Files the folder takes what Program Files gives.
+    TTempDir programFiles;
+    SetRegString(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows NT\\CurrentVersion", "ProgramFilesDir",
+                 programFiles.Path());
+    CreateDirectoryA((programFiles / "Plain").c_str(), nullptr);
+    installDir = programFiles / "QOVA\\";
+    choices.FolderText = installDir;
+    state = TSetupState{};
+    ASSERT_TRUE(Install());
+    EXPECT_EQ(DaclText(programFiles / "Plain"), DaclText(installDir));
 }
 
 TEST_F(InstallFilesTest, GroupFolderThatExistedIsStillLoggedFirst)

@@ -1,0 +1,113 @@
+#include "install/destination.h"
+
+#include "engine/product_manifest.h"
+#include "platform/file_system.h"
+
+#include <algorithm>
+#include <cstddef>
+
+using namespace ProductManifest;
+
+namespace {
+
+// MAX_PATH less its terminating zero.
+constexpr std::size_t LongestPath = 259;
+
+bool IsBlank(char c)
+{
+    return static_cast<unsigned char>(c) <= ' ';
+}
+
+bool IsDriveLetter(char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+// The first backslash after the root (C:\ or \\server\share\), or npos.
+std::size_t RootLength(const std::string& path)
+{
+    if (path.size() >= 3 && path[1] == ':')
+        return 3;
+    const std::size_t share = path.find('\\', 2);
+    const std::size_t end = share == std::string::npos ? std::string::npos : path.find('\\', share + 1);
+    return end == std::string::npos ? path.size() : end + 1;
+}
+
+// Whether an existing folder on the way to path, the root excepted, is a
+// reparse point; the walk stops at the first part that does not exist.
+bool PassesThroughReparsePoint(const std::string& path)
+{
+    for (std::size_t end = RootLength(path); end <= path.size(); ++end) {
+        if (end != path.size() && path[end] != '\\')
+            continue;
+        const std::string part = path.substr(0, end);
+        if (part.empty() || part.back() == '\\')
+            continue;
+        if (IsReparsePoint(part))
+            return true;
+        if (!DirectoryExists(part))
+            return false;
+    }
+    return false;
+}
+
+} // namespace
+
+std::string TrimBlanks(const std::string& text)
+{
+    size_t first = 0, last = text.size();
+    while (first < last && IsBlank(text[first]))
+        ++first;
+    while (last > first && IsBlank(text[last - 1]))
+        --last;
+    return text.substr(first, last - first);
+}
+
+std::string DestinationFolder(const std::string& text)
+{
+    std::string folder = TrimBlanks(text);
+    std::replace(folder.begin(), folder.end(), '/', '\\');
+    return folder;
+}
+
+bool IsFullPath(const std::string& path)
+{
+    if (path.size() >= 3 && IsDriveLetter(path[0]) && path[1] == ':' && path[2] == '\\')
+        return true;
+    // \\server\share: both names present and not empty.
+    if (path.size() < 5 || path[0] != '\\' || path[1] != '\\')
+        return false;
+    const size_t shareStart = path.find('\\', 2);
+    if (shareStart == std::string::npos || shareStart == 2)
+        return false;
+    const std::string server = path.substr(2, shareStart - 2);
+    if (server == "?" || server == ".")
+        return false;
+    return shareStart + 1 < path.size() && path[shareStart + 1] != '\\';
+}
+
+std::size_t LongestTargetName()
+{
+    std::size_t longest = std::char_traits<char>::length("install.log");
+    for (const TPayloadRow& row : PayloadTable)
+        longest = std::max(longest, std::char_traits<char>::length(row.FileName));
+    // Without a Start-menu group the web-page shortcuts go here too.
+    for (const char* name : {MakerLinkName, ProductLinkName})
+        longest = std::max(longest, std::char_traits<char>::length(name) + 4);
+    for (std::size_t row = 0; row < DataFolderTable.size(); row += DataFoldersPerLanguage)
+        for (const TPayloadRow& device : DeviceTable)
+            longest = std::max(longest, std::char_traits<char>::length(DataFolderTable[row]) + 1 +
+                                            std::char_traits<char>::length(device.FileName));
+    return longest;
+}
+
+bool IsAcceptedDestination(const std::string& folder)
+{
+    if (!IsFullPath(folder))
+        return false;
+    // The system resolves "." and ".." before it looks at the disk.
+    const std::string full = FullPathName(folder);
+    if (IncludeTrailingBackslash(full).size() + LongestTargetName() > LongestPath)
+        return false;
+    return !PassesThroughReparsePoint(full);
+}

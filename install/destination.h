@@ -1,0 +1,28 @@
+// Where the installation may go: the destination folder rule that the
+// wizard applies before it moves on from the folder page.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+// The text without leading and trailing blanks (spaces and control characters).
+std::string TrimBlanks(const std::string& text);
+
+// The folder text as the installation takes it: blanks around it dropped
+// and forward slashes turned into backslashes, which Windows takes alike.
+std::string DestinationFolder(const std::string& text);
+
+// A drive letter, a colon and a backslash, or a UNC path \\server\share;
+// never the \\?\ and \\.\ forms, which skip the system's path rules.
+// Anything else would install relative to wherever the installer started.
+bool IsFullPath(const std::string& path);
+
+// Whether the installation may go into the folder (as DestinationFolder
+// gives it): a full path, short enough that its longest target still fits
+// MAX_PATH, and no existing part of it a junction or symbolic link, through
+// which writes made with administrator rights would land elsewhere.
+bool IsAcceptedDestination(const std::string& folder);
+
+// The longest path, relative to the installation folder, of anything the
+// installation writes there.
+std::size_t LongestTargetName();

@@ -1,0 +1,60 @@
+// Opening a web address from the elevated installer: through the shell's
+// desktop process where one answers, else directly, and the page opens
+// either way. The "browser" is a recorder registered for a scheme of the
+// test's own, in the real registry, which the desktop process reads.
+#include "platform/shell_open.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+using namespace testing_support;
+
+namespace {
+
+const char* const Scheme = "qovatest";
+
+class ShellOpenTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        recorder = Env("QOVA_OPEN_RECORDER");
+        ASSERT_FALSE(recorder.empty());
+        SetRegString(HKEY_CLASSES_ROOT, Scheme, "URL Protocol", "");
+        SetRegString(HKEY_CLASSES_ROOT, std::string(Scheme) + "\\shell\\open\\command", "",
+                     "\"" + recorder + "\" \"%1\" \"" + opened + "\"");
+    }
+    void TearDown() override
+    {
+        RegDeleteTreeA(HKEY_CLASSES_ROOT, Scheme);
+        RegDeleteKeyA(HKEY_CLASSES_ROOT, Scheme);
+    }
+
+    // What the recorder was asked to open, once it has run (UTF-16 text).
+    std::wstring Opened()
+    {
+        for (int i = 0; i < 200 && !PathExists(opened); ++i)
+            Sleep(50);
+        Sleep(100);
+        const std::string bytes = ReadText(opened);
+        DeleteFileA(opened.c_str());
+        return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
+    }
+
+    TTempDir dir;
+    std::string recorder;
+    const std::string opened = dir / "opened.txt";
+};
+
+TEST_F(ShellOpenTest, PageOpensThroughTheDesktopAndWithoutIt)
+{
+    const std::string page = std::string(Scheme) + ":page?x=1";
+    EXPECT_EQ(TOpenRoute::Desktop, ShellOpen(nullptr, page));
+    EXPECT_EQ(L"qovatest:page?x=1", Opened());
+    {
+        const TNoShellDesktop noDesktop;
+        EXPECT_EQ(TOpenRoute::Direct, ShellOpen(nullptr, page));
+        EXPECT_EQ(L"qovatest:page?x=1", Opened());
+    }
+}
+
+} // namespace
