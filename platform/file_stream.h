@@ -12,12 +12,16 @@
 class TFileStream final : public TStream {
 public:
     explicit TFileStream(const std::string& path);
+    // A stream over a file opened elsewhere; the stream owns the handle.
+    explicit TFileStream(TFileHandle handle) : handle_(std::move(handle)) {}
 
     int32_t Read(void* buffer, int32_t count) override;
     // A failed write counts as 0 bytes taken.
     int32_t Write(const void* buffer, int32_t count) override;
     int32_t Seek(int32_t offset, uint16_t origin) override;
 
+    // Forces what was written onto the disk; false when the system refuses.
+    bool Flush();
     // Closes the handle now; the stream is unusable afterwards.
     void Close() { handle_.reset(); }
 
