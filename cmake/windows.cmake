@@ -23,6 +23,10 @@ add_link_options(-static -static-libgcc -static-libstdc++ -Wl,--no-insert-timest
 set(ZLIB_USE_STATIC_LIBS ON)
 find_package(ZLIB REQUIRED)
 
+# Where the packer puts the compressed payload, its resource script and
+# the inflated sizes that the installation checks for room with.
+set(packed_dir ${CMAKE_BINARY_DIR}/packed)
+
 add_subdirectory(platform)
 add_subdirectory(engine)
 add_subdirectory(shell)
@@ -48,19 +52,19 @@ ExternalProject_Add(host_tools
     BUILD_BYPRODUCTS ${CMAKE_BINARY_DIR}/host-tools/pack_payload ${CMAKE_BINARY_DIR}/host-tools/make_test_data
         ${CMAKE_BINARY_DIR}/host-tools/make_artwork)
 
-set(packed_dir ${CMAKE_BINARY_DIR}/packed)
 set(zopfli_arg)
 if(ZOPFLI_EXECUTABLE)
     set(zopfli_arg --zopfli ${ZOPFLI_EXECUTABLE})
 endif()
 add_custom_command(
-    OUTPUT ${packed_dir}/payload.rc
+    OUTPUT ${packed_dir}/payload.rc ${packed_dir}/payload_sizes.h
     COMMAND ${CMAKE_BINARY_DIR}/host-tools/pack_payload ${zopfli_arg} ${payload_dir} ${packed_dir}
     DEPENDS host_tools ${payload_targets} ${CMAKE_BINARY_DIR}/host-tools/pack_payload
     DEPFILE ${packed_dir}/payload.rc.d
     COMMENT "Compressing the payload"
     VERBATIM)
 add_custom_target(qova_packed_payload DEPENDS ${packed_dir}/payload.rc)
+add_dependencies(qova_install qova_packed_payload)
 
 # The window's icons and glyphs, drawn by a host program.
 set(artwork_dir ${CMAKE_BINARY_DIR}/artwork)

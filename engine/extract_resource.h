@@ -4,8 +4,9 @@
 #include <string>
 
 // Inflates resource BINARY/ResourceName of the program's own module into
-// TargetPath, replacing that file. The whole resource is inflated once to
-// learn its length and check it before the target is touched, then again
-// while writing. Returns whether the file exists afterwards; every failure
-// on the way is an exception.
+// TargetPath. The data is inflated once, into a new file beside the target,
+// which replaces the target in one step only when every byte has been
+// written and the stream's checksum has matched; on any failure the target
+// is as it was and the new file is gone. Returns whether the file exists
+// afterwards; every failure on the way is an exception.
 bool ExtractResource(const std::string& TargetPath, const std::string& ResourceName);

@@ -1,5 +1,6 @@
 #include "engine/zstream.h"
 
+#include <limits>
 #include <new>
 
 namespace {
@@ -87,8 +88,13 @@ int32_t TZDecompressionStream::Read(void* buffer, int32_t count)
 {
     if (count <= 0)
         return 0;
+    // Positions are signed 32-bit. Output is allowed one byte past the
+    // largest position, so that more data is noticed and refused instead of
+    // wrapping; count bounds that byte too.
+    const uLong room = static_cast<uLong>(std::numeric_limits<int32_t>::max()) - zs_.total_out;
     zs_.next_out = static_cast<Bytef*>(buffer);
-    zs_.avail_out = static_cast<uInt>(count);
+    zs_.avail_out = static_cast<uLong>(count) <= room ? static_cast<uInt>(count) : static_cast<uInt>(room + 1);
+    const uInt asked = zs_.avail_out;
 
     if (source_.Position() != sourcePosition_)
         source_.Seek(sourcePosition_, soBeginning);
@@ -102,7 +108,7 @@ int32_t TZDecompressionStream::Read(void* buffer, int32_t count)
                 // damaged data, not a shorter file.
                 if (!ended_)
                     throw EZDecompressionError(ZLibErrorText(Z_DATA_ERROR));
-                return count - static_cast<int32_t>(zs_.avail_out);
+                return static_cast<int32_t>(asked - zs_.avail_out);
             }
             zs_.next_in = buffer_;
             zs_.avail_in = static_cast<uInt>(got);
@@ -116,13 +122,15 @@ int32_t TZDecompressionStream::Read(void* buffer, int32_t count)
             ended_ = true;
     }
 
+    if (zs_.total_out > static_cast<uLong>(std::numeric_limits<int32_t>::max()))
+        throw ERangeError();
     if (result == Z_STREAM_END && zs_.avail_in > 0) {
         // Leave the source just past the compressed stream.
         source_.Seek(-static_cast<int32_t>(zs_.avail_in), soCurrent);
         sourcePosition_ = source_.Position();
         zs_.avail_in = 0;
     }
-    return count - static_cast<int32_t>(zs_.avail_out);
+    return static_cast<int32_t>(asked - zs_.avail_out);
 }
 
 int32_t TZDecompressionStream::Write(const void*, int32_t)

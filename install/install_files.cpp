@@ -1,6 +1,7 @@
 #include "install/install_files.h"
 
 #include "engine/product_manifest.h"
+#include "install/payload_check.h"
 #include "platform/file_system.h"
 #include "platform/text_encoding.h"
 #include "shell/known_folders.h"
@@ -93,6 +94,9 @@ bool InstallFiles(TSetupState& state, const TInstallChoices& choices, IInstallUs
     TLogInUse logInUse(state.Log);
 
     state.InstallDir = IncludeTrailingBackslash(choices.FolderText);
+    // Before anything is created or deleted: a reinstallation that cannot
+    // replace every file leaves the folder, its old log included, as it was.
+    CheckPayloadTargets(state.InstallDir);
     bool createdFolder = false;
     if (!DirectoryExists(state.InstallDir)) {
         // Program Files already keeps other users out; elsewhere the folder

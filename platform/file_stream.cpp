@@ -1,19 +1,18 @@
 #include "platform/file_stream.h"
 
-#include "platform/errors.h"
 #include "platform/file_system.h"
-#include "platform/win_error.h"
 
 #include <windows.h>
 
 TFileStream::TFileStream(const std::string& path)
-    : handle_(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                          FILE_ATTRIBUTE_NORMAL, nullptr))
 {
-    if (!handle_) {
-        const DWORD error = GetLastError();
-        throw EFCreateError(FullPathName(path), SystemErrorText(error));
-    }
+    // CREATE_ALWAYS would write through a link planted under the name.
+    if (IsReparsePoint(path))
+        RaiseCreateError(path, ERROR_CANT_RESOLVE_FILENAME);
+    handle_.reset(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle_)
+        RaiseCreateError(path, GetLastError());
 }
 
 int32_t TFileStream::Read(void* buffer, int32_t count)
@@ -36,4 +35,9 @@ int32_t TFileStream::Seek(int32_t offset, uint16_t origin)
 {
     const DWORD method = origin == soEnd ? FILE_END : origin == soCurrent ? FILE_CURRENT : FILE_BEGIN;
     return static_cast<int32_t>(SetFilePointer(handle_.get(), offset, nullptr, method));
+}
+
+bool TFileStream::Flush()
+{
+    return FlushFileBuffers(handle_.get()) != 0;
 }

@@ -7,17 +7,22 @@
 #include <string>
 
 // Creates or replaces the file for exclusive read and write access
-// (CREATE_ALWAYS, no sharing); an existing file is emptied on opening.
+// (CREATE_ALWAYS, no sharing); an existing file is emptied on opening, a
+// junction or symbolic link in its place is refused, not followed.
 // Raises "Cannot create file "<full path>". <system text>" on failure.
 class TFileStream final : public TStream {
 public:
     explicit TFileStream(const std::string& path);
+    // A stream over a file opened elsewhere; the stream owns the handle.
+    explicit TFileStream(TFileHandle handle) : handle_(std::move(handle)) {}
 
     int32_t Read(void* buffer, int32_t count) override;
     // A failed write counts as 0 bytes taken.
     int32_t Write(const void* buffer, int32_t count) override;
     int32_t Seek(int32_t offset, uint16_t origin) override;
 
+    // Forces what was written onto the disk; false when the system refuses.
+    bool Flush();
     // Closes the handle now; the stream is unusable afterwards.
     void Close() { handle_.reset(); }
 

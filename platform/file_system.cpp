@@ -1,6 +1,8 @@
 #include "platform/file_system.h"
 
+#include "platform/errors.h"
 #include "platform/handle.h"
+#include "platform/win_error.h"
 
 #include <sddl.h>
 
@@ -91,6 +93,79 @@ bool ForceDirectories(std::string path, bool protect)
         topmost = &attributes;
     }
     return MakeFolders(std::move(path), topmost);
+}
+
+void CheckReplaceable(const std::string& path)
+{
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    DWORD error = ERROR_SUCCESS;
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+            return;
+    } else if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        // A link in a target's place would take the new file elsewhere.
+        error = ERROR_CANT_RESOLVE_FILENAME;
+    } else if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) {
+        // Asked of the attribute itself: Windows refuses to replace such an
+        // entry, but Wine run as root would write a read-only file.
+        error = ERROR_ACCESS_DENIED;
+    } else {
+        // Write and delete access with no sharing: granted only when no one
+        // else has the file open, as the rename over it will need.
+        const TFileHandle probe(CreateFileA(path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, OPEN_EXISTING,
+                                            FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        if (probe)
+            return;
+        error = GetLastError();
+    }
+    RaiseCreateError(path, error);
+}
+
+int64_t FileSizeAt(const std::string& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return -1;
+    return static_cast<int64_t>((static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+}
+
+bool QueryVolumeSpace(const std::string& path, TVolumeSpace& space)
+{
+    std::string folder = path;
+    while (!folder.empty() && !DirectoryExists(folder)) {
+        while (!folder.empty() && folder.back() == '\\')
+            folder.pop_back();
+        const auto slash = folder.find_last_of('\\');
+        folder = slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
+    }
+    if (folder.empty())
+        return false;
+    folder = IncludeTrailingBackslash(folder);
+    ULARGE_INTEGER available;
+    if (!GetDiskFreeSpaceExA(folder.c_str(), &available, nullptr, nullptr))
+        return false;
+    space.FreeBytes = available.QuadPart;
+    // The allocation unit is a property of the volume, asked at its root.
+    char root[MAX_PATH];
+    DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
+    if (GetVolumePathNameA(folder.c_str(), root, sizeof root) &&
+        GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters))
+        space.ClusterSize = sectorsPerCluster * bytesPerSector;
+    if (space.ClusterSize == 0)
+        space.ClusterSize = 4096;
+    return true;
+}
+
+void RaiseCreateError(const std::string& path, unsigned long errorCode)
+{
+    throw EFCreateError(FullPathName(path), SystemErrorText(errorCode));
+}
+
+void RaiseDiskFull(const std::string& path)
+{
+    RaiseCreateError(path, ERROR_DISK_FULL);
 }
 
 bool DeleteFileAt(const std::string& path)

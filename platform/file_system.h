@@ -1,6 +1,7 @@
 // File and folder tests and operations on 8-bit paths.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 // Full path of a file name as the system resolves it.
@@ -25,6 +26,29 @@ bool CreateSingleFolder(const std::string& path);
 // and execute, inherited by everything below it, so that no other user can
 // change what an elevated installer puts there.
 bool ForceDirectories(std::string path, bool protect = false);
+
+// Raises the create-file message for path when what is there could not be
+// replaced now: a junction or symbolic link (never followed), a read-only
+// file, a folder, or a file another program has open. A missing file passes.
+void CheckReplaceable(const std::string& path);
+
+// Size of the file at path; -1 when there is none.
+int64_t FileSizeAt(const std::string& path);
+
+struct TVolumeSpace {
+    uint64_t FreeBytes = 0;   // what this user may still fill
+    uint32_t ClusterSize = 0; // every file takes whole clusters
+};
+
+// Room on the volume that holds path, or would hold it: the nearest folder
+// of the path that exists is asked. False when the system cannot say.
+bool QueryVolumeSpace(const std::string& path, TVolumeSpace& space);
+
+// Raises the create-file message for path: its full path and the system's
+// text for the error code.
+[[noreturn]] void RaiseCreateError(const std::string& path, unsigned long errorCode);
+// The same with the system's text for a full disk.
+[[noreturn]] void RaiseDiskFull(const std::string& path);
 
 // Deletes a file; true when the system deleted it.
 bool DeleteFileAt(const std::string& path);

@@ -1,20 +1,23 @@
 #!/usr/bin/env bash
 # Runs one Windows program under Wine for the tests.
 #
-#   wine-run.sh --prefix DIR --wine LOADER PROGRAM [ARGS...]
+#   wine-run.sh --prefix DIR --wine LOADER [--drive L:=UNIXDIR] PROGRAM [ARGS...]
 #
 # The prefix is made once per build folder (Desktop and Documents become
 # plain folders inside it, so nothing is written outside the prefix), the
 # wineserver stays up between runs, the locale is fixed, and a private Xvfb
-# is started when there is no display.
+# is started when there is no display. --drive maps a folder as a drive
+# letter for this run only.
 set -euo pipefail
 
 prefix=
 wine=wine
+drive=
 while [ $# -gt 0 ]; do
   case "$1" in
     --prefix) prefix=$2; shift 2 ;;
     --wine) wine=$2; shift 2 ;;
+    --drive) drive=$2; shift 2 ;;
     *) break ;;
   esac
 done
@@ -66,6 +69,12 @@ if [ ! -f "$prefix/.qova-unmanaged" ]; then
   touch "$prefix/.qova-unmanaged"
 fi
 "$server" -p >/dev/null 2>&1 < /dev/null || true
+# The drive's link is made after the prefix is ready, which may recreate it.
+letter=
+if [ -n "$drive" ]; then
+  letter=$(printf '%s' "${drive%%=*}" | tr 'A-Z' 'a-z')
+  ln -sfn "${drive#*=}" "$prefix/dosdevices/$letter"
+fi
 flock -u 9
 exec 9>&-
 
@@ -73,7 +82,7 @@ exec 9>&-
 # its output: give them a file, not the caller's pipe, or the caller waits
 # for them forever.
 out=$(mktemp)
-trap 'rm -f "$out"' EXIT
+trap 'rm -f "$out"; [ -z "$letter" ] || rm -f "$prefix/dosdevices/$letter"' EXIT
 set +e
 "$wine" "$@" > "$out" 2>&1 < /dev/null
 rc=$?

@@ -24,8 +24,12 @@ cmake --preset host >/dev/null
 cmake --build --preset host
 ctest --preset host
 echo "== fuzzing the decompressing stream for ${QOVA_FUZZ_SECONDS:-60} s"
-corpus=build/host/fuzz-corpus
-mkdir -p "$corpus"
+# Seeds: the shipped resources and the test resources (damaged ones, and
+# some larger than the stream's 65,536-byte input buffer), whole.
+corpus=build/host/fuzz-corpus seeds=build/host/fuzz-seeds
+rm -rf "$seeds"
+mkdir -p "$corpus" "$seeds"
+cp build/win32/packed/*.z "build/$preset/tests/testdata/"*.z "$seeds/"
 build/host/zstream_fuzz -max_total_time="${QOVA_FUZZ_SECONDS:-60}" -rss_limit_mb=2048 -print_final_stats=1 \
-  "$corpus" build/win32/packed 2>build/host/fuzz.log || { tail -50 build/host/fuzz.log; exit 1; }
+  "$corpus" "$seeds" 2>build/host/fuzz.log || { tail -50 build/host/fuzz.log; exit 1; }
 grep -E "stat::number_of_executed_units|Done" build/host/fuzz.log | head -3

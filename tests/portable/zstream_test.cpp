@@ -1,10 +1,13 @@
 // The decompressing stream against data that zlib compressed here.
+#include "engine/inflate_copy.h"
 #include "engine/zstream.h"
 #include "tests/portable/message_of.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <random>
 #include <string>
@@ -31,6 +34,71 @@ Bytes Compress(const Bytes& data, int level = 6)
     out.resize(size);
     return out;
 }
+
+// A zlib stream of count zero bytes, made from one deflated megabyte
+// repeated, so that gigabytes cost nothing to build (level 1: its output
+// inflates several times faster than level 9's). Each piece ends with
+// a full flush, so it stands on its own and the next starts byte-aligned.
+Bytes Zeros(uint64_t count)
+{
+    constexpr uInt Piece = 1 << 20;
+    const auto rawDeflate = [](uInt length, int flush) {
+        const Bytes zeros(length);
+        z_stream zs{};
+        EXPECT_EQ(Z_OK, deflateInit2(&zs, 1, Z_DEFLATED, -15, 9, Z_DEFAULT_STRATEGY));
+        Bytes out(deflateBound(&zs, length) + 16);
+        zs.next_in = const_cast<Bytef*>(zeros.data());
+        zs.avail_in = length;
+        zs.next_out = out.data();
+        zs.avail_out = static_cast<uInt>(out.size());
+        deflate(&zs, flush);
+        out.resize(zs.total_out);
+        deflateEnd(&zs);
+        return out;
+    };
+    Bytes stream{0x78, 0x01};
+    const Bytes piece = rawDeflate(Piece, Z_FULL_FLUSH);
+    for (uint64_t i = 0; i < count / Piece; ++i)
+        stream.insert(stream.end(), piece.begin(), piece.end());
+    const Bytes last = rawDeflate(static_cast<uInt>(count % Piece), Z_FINISH);
+    stream.insert(stream.end(), last.begin(), last.end());
+    // Adler-32 of zeros: the byte sum stays 1, the running sum is the count.
+    const uint32_t adler = static_cast<uint32_t>(count % 65521) << 16 | 1;
+    for (int shift = 24; shift >= 0; shift -= 8)
+        stream.push_back(static_cast<uint8_t>(adler >> shift));
+    return stream;
+}
+
+// A target that counts what it is given and keeps none of it; it takes no
+// more than Limit bytes in all.
+class TSink : public TStream {
+public:
+    int64_t Limit = INT64_MAX;
+    int64_t Taken = 0;
+    int32_t Writes = 0;
+
+    int32_t Read(void*, int32_t) override { return 0; }
+    int32_t Write(const void*, int32_t count) override
+    {
+        ++Writes;
+        const auto n = static_cast<int32_t>(std::min<int64_t>(count, Limit - Taken));
+        Taken += n;
+        return n;
+    }
+    int32_t Seek(int32_t, uint16_t) override { return static_cast<int32_t>(Taken); }
+};
+
+// A memory stream that counts the bytes read from it.
+class TCountedSource : public TMemoryStream {
+public:
+    int64_t BytesRead = 0;
+    int32_t Read(void* buffer, int32_t count) override
+    {
+        const int32_t n = TMemoryStream::Read(buffer, count);
+        BytesRead += n;
+        return n;
+    }
+};
 
 // A memory stream holding bytes, positioned at 0.
 std::unique_ptr<TMemoryStream> Source(const Bytes& bytes)
@@ -158,6 +226,35 @@ TEST_F(ZStreamTest, ProgressIsRaisedAfterEveryRefill)
     z->OnProgress = [&](TCustomZStream&) { ++refills; };
     ReadAllIn(*z, 61440);
     EXPECT_EQ(static_cast<int>((packed.size() + 65535) / 65536), refills);
+}
+
+TEST_F(ZStreamTest, CopyLoopInflatesOnceInPiecesAndStopsAtAShortWrite)
+{
+    TCountedSource counted;
+    counted.WriteBuffer(packed.data(), static_cast<int32_t>(packed.size()));
+    TMemoryStream target;
+    EXPECT_EQ(static_cast<int32_t>(plain.size()), CopyInflated(counted, target));
+    EXPECT_EQ(plain, Bytes(target.Memory(), target.Memory() + target.Size()));
+    EXPECT_EQ(static_cast<int64_t>(packed.size()), counted.BytesRead) << "the source is read once";
+
+    TSink pieces;
+    CopyInflated(*source, pieces);
+    EXPECT_EQ(static_cast<int32_t>((plain.size() + 61439) / 61440), pieces.Writes);
+
+    // A target that fills up part-way, as a full disk does.
+    TSink full;
+    full.Limit = 100000;
+    EXPECT_RAISES("Stream write error", CopyInflated(*source, full));
+    EXPECT_EQ(100000, full.Taken);
+}
+
+TEST(ZStream, MoreThanTheLargest32BitLengthIsARangeErrorNotAWrap)
+{
+    auto source = Source(Zeros(uint64_t{1} << 31));
+    TSink sink;
+    EXPECT_RAISES("Range check error", CopyInflated(*source, sink));
+    EXPECT_LE(sink.Taken, int64_t{0x7FFFFFFF});
+    EXPECT_GT(sink.Taken, int64_t{0x7FFFFFFF} - 61440) << "refused at the limit, not before";
 }
 
 TEST(ZStream, BytesAfterTheStreamAreIgnoredAndTheSourceStopsJustPastIt)

@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 using namespace testing_support;
 
 namespace {
@@ -31,6 +34,20 @@ TEST_F(ExtractResourceTest, LowerCaseNameFindsTheResourceAndReplacesALongerFile)
     // More than the 65,536-byte input buffer and several 61,440-byte pieces.
     EXPECT_TRUE(ExtractResource(target, "TestBig"));
     EXPECT_EQ(Plain("big"), ReadText(target));
+    EXPECT_EQ(std::vector<std::string>{"small.txt"}, FolderEntries(dir.Path())) << "no temporary file left";
+}
+
+TEST_F(ExtractResourceTest, TheTargetIsReplacedByANewFileNotRewritten)
+{
+    // A second name for the old file, as a hard link: rewriting the target
+    // in place would change it too, replacing the target leaves it alone.
+    const std::string target = dir / "20000.qdev";
+    const std::string otherName = dir / "copy of 20000.qdev";
+    WriteBytes(target, "the user's device");
+    ASSERT_TRUE(CreateHardLinkA(otherName.c_str(), target.c_str(), nullptr));
+    EXPECT_TRUE(ExtractResource(target, "testsmall"));
+    EXPECT_EQ(Plain("small"), ReadText(target));
+    EXPECT_EQ("the user's device", ReadText(otherName));
 }
 
 TEST_F(ExtractResourceTest, EmptyContentGivesAnEmptyFile)
@@ -61,9 +78,11 @@ TEST_F(ExtractResourceTest, MissingResourceTouchesNothing)
 
 TEST_F(ExtractResourceTest, DamagedDataLeavesAnExistingTargetAndCreatesNoNewOne)
 {
+    std::vector<std::string> kept;
     for (const char* name : {"testbadsum", "testtruncated", "testbadheader"}) {
         const std::string existing = dir / (std::string(name) + ".old");
         WriteBytes(existing, "the user's file");
+        kept.push_back(std::string(name) + ".old");
         EXPECT_RAISES("data error", ExtractResource(existing, name)) << name;
         EXPECT_EQ("the user's file", ReadText(existing)) << name;
 
@@ -71,56 +90,51 @@ TEST_F(ExtractResourceTest, DamagedDataLeavesAnExistingTargetAndCreatesNoNewOne)
         EXPECT_RAISES("data error", ExtractResource(fresh, name)) << name;
         EXPECT_FALSE(PathExists(fresh)) << name;
     }
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(kept, FolderEntries(dir.Path())) << "no temporary file left";
 }
 
 TEST_F(ExtractResourceTest, UncreatableTargetsRaiseTheCreateFileMessage)
 {
-    const auto expected = [](const std::string& fullPath, DWORD code) {
-        char text[256];
-        DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
-                                 sizeof text, nullptr);
-        std::string s(text, n);
-        while (!s.empty() && (static_cast<unsigned char>(s.back()) <= 32 || s.back() == '.'))
-            s.pop_back();
-        return "Cannot create file \"" + fullPath + "\". " + s;
-    };
-
     // Held open without sharing by another handle: contents kept.
     const std::string held = dir / "held.bin";
     WriteBytes(held, "in use");
     TFileHandle h(CreateFileA(held.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(h);
-    EXPECT_RAISES(expected(held, ERROR_SHARING_VIOLATION), ExtractResource(held, "testsmall"));
+    EXPECT_RAISES(CreateFileMessage(held, ERROR_SHARING_VIOLATION), ExtractResource(held, "testsmall"));
     h.reset();
     EXPECT_EQ("in use", ReadText(held));
 
-    // Read-only file. Wine run as root on Linux does not enforce the
-    // attribute (root may write any file), so this case needs a real refusal.
+    // Read-only file: refused by its attribute, also where the system would
+    // let the write through (Wine run as root).
     const std::string readOnly = dir / "readonly.bin";
     WriteBytes(readOnly, "read only");
     SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
-    const bool enforced =
-        !TFileHandle(CreateFileA(readOnly.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-    if (enforced) {
-        EXPECT_RAISES(expected(readOnly, ERROR_ACCESS_DENIED), ExtractResource(readOnly, "testsmall"));
-    }
+    EXPECT_RAISES(CreateFileMessage(readOnly, ERROR_ACCESS_DENIED), ExtractResource(readOnly, "testsmall"));
     SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ("read only", ReadText(readOnly));
 
     // Missing folder; the message names the full path of a relative target.
     const std::string missing = dir / "no such folder\\file.bin";
-    EXPECT_RAISES(expected(missing, ERROR_PATH_NOT_FOUND), ExtractResource(missing, "testsmall"));
+    EXPECT_RAISES(CreateFileMessage(missing, ERROR_PATH_NOT_FOUND), ExtractResource(missing, "testsmall"));
 
     char cwd[MAX_PATH];
     GetCurrentDirectoryA(sizeof cwd, cwd);
     SetCurrentDirectoryA(dir.Path().c_str());
     const std::string relative = "nofolder\\x.bin";
-    EXPECT_RAISES(expected(dir / relative, ERROR_PATH_NOT_FOUND), ExtractResource(relative, "testsmall"));
+    EXPECT_RAISES(CreateFileMessage(dir / relative, ERROR_PATH_NOT_FOUND), ExtractResource(relative, "testsmall"));
     SetCurrentDirectoryA(cwd);
 
     // A path that names a folder.
     const std::string folder = dir.Path().substr(0, dir.Path().size() - 1);
-    EXPECT_RAISES(expected(folder, ERROR_ACCESS_DENIED), ExtractResource(folder, "testsmall"));
+    EXPECT_RAISES(CreateFileMessage(folder, ERROR_ACCESS_DENIED), ExtractResource(folder, "testsmall"));
+
+    // A link in the target's place: refused, not followed.
+    const std::string links = Env("QOVA_TEST_LINKS");
+    ASSERT_FALSE(links.empty()) << "no links to test with";
+    EXPECT_RAISES(CreateFileMessage(links + "\\junction", ERROR_CANT_RESOLVE_FILENAME),
+                  ExtractResource(links + "\\junction", "testsmall"));
+    EXPECT_TRUE(IsReparsePoint(links + "\\junction")) << "the link itself is left";
 }
 
 TEST_F(ExtractResourceTest, FileExistsCountsFilesOfAnyDateButNeverFolders)

@@ -79,8 +79,8 @@ TEST_F(SetupFormTest, FolderThatIsNotAFullPathIsRefusedWithAWarning)
     std::vector<std::string> refused{"", " ", "   \t ", "Program Files\\QOVA", "\\QOVA", "C:QOVA", "C:",
                                      "\\\\server", "\\\\server\\", "1:\\QOVA", "\\\\?\\C:\\QOVA",
                                      "\\\\.\\C:\\QOVA", "//?/C:/QOVA", tooLong};
-    if (const std::string junction = Env("QOVA_TEST_JUNCTION"); !junction.empty())
-        refused.push_back(junction + "\\QOVA");
+    if (const std::string links = Env("QOVA_TEST_LINKS"); !links.empty())
+        refused.push_back(links + "\\junction\\QOVA");
     else
         ADD_FAILURE() << "no junction to test with";
     for (const std::string& text : refused) {
@@ -106,7 +106,7 @@ TEST_F(SetupFormTest, FullPathMovesOnAndIsInstalledWithoutItsBlanksAndSlashes)
     ToPage(1);
     const std::string longest = "C:\\" + std::string(232, 'q');
     for (const std::string& text : {std::string("\\\\server\\share\\QOVA"), std::string("  d:\\QOVA "), longest,
-                                    Env("QOVA_TEST_JUNCTION") + "\\..\\target\\QOVA",
+                                    Env("QOVA_TEST_LINKS") + "\\junction\\..\\target\\QOVA",
                                     std::string("C:/QOVA"), std::string(" C:/Program Files\\QOVA\t")}) {
         SetWindowTextA(form->FolderEdit, text.c_str());
         form->ContinueBtClick();

@@ -12,7 +12,9 @@
 #include <aclapi.h>
 #include <sddl.h>
 
+#include <algorithm>
 #include <deque>
+#include <functional>
 #include <vector>
 
 using namespace testing_support;
@@ -320,6 +322,77 @@ TEST_F(InstallFilesTest, ExtractionFailureStopsAfterThePayloadStage)
     }
 }
 
+TEST_F(InstallFilesTest, ReinstallOverALockedOrReadOnlyFileChangesNoFile)
+{
+    ASSERT_TRUE(Install());
+    const std::string oldLog = Log();
+    for (const auto& row : ProductManifest::PayloadTable)
+        WriteBytes(installDir + row.FileName, std::string("old ") + row.FileName);
+    const auto expectUnchanged = [&] {
+        for (const auto& row : ProductManifest::PayloadTable)
+            EXPECT_EQ(std::string("old ") + row.FileName, ReadText(installDir + row.FileName));
+        EXPECT_EQ(oldLog, Log()) << "the old log is kept for the uninstaller";
+        EXPECT_FALSE(state.Log.InstallLog);
+        EXPECT_FALSE(state.Log.InUse);
+    };
+    {
+        SCOPED_TRACE("the simulator running");
+        const std::string simulator = installDir + "QOVAsim.exe";
+        TFileHandle running(CreateFileA(simulator.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(running);
+        state = TSetupState{};
+        EXPECT_RAISES(CreateFileMessage(simulator, ERROR_SHARING_VIOLATION), Install());
+        running.reset();
+        expectUnchanged();
+    }
+    {
+        SCOPED_TRACE("a read-only library, the last row");
+        const std::string library = installDir + "basscd.dll";
+        SetFileAttributesA(library.c_str(), FILE_ATTRIBUTE_READONLY);
+        state = TSetupState{};
+        EXPECT_RAISES(CreateFileMessage(library, ERROR_ACCESS_DENIED), Install());
+        SetFileAttributesA(library.c_str(), FILE_ATTRIBUTE_NORMAL);
+        expectUnchanged();
+    }
+    EXPECT_TRUE(user.Asked.empty());
+}
+
+// A RAM disk of 256 KB, mapped as a drive only by ctest's win_small_drive
+// (tests/small-drive.sh, which needs root to mount it).
+TEST_F(InstallFilesTest, SmallDriveWithoutRoomForThePayloadGetsNothingWritten)
+{
+    const std::string drive = Env("QOVA_SMALL_DRIVE");
+    if (drive.empty())
+        GTEST_SKIP() << "no small drive mapped; ctest's win_small_drive mounts one";
+    ULARGE_INTEGER total{};
+    ASSERT_TRUE(GetDiskFreeSpaceExA(drive.c_str(), nullptr, &total, nullptr)) << drive;
+    ASSERT_LT(total.QuadPart, 1024u * 1024u) << drive << " is not a small drive";
+    const std::string folder = drive + "QOVA\\";
+    RemoveTree(folder);
+    RemoveTree(drive + "New");
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    WriteBytes(folder + "QOVA.exe", "the user's QOVA.exe");
+
+    installDir = folder;
+    choices.FolderText = drive + "QOVA";
+    EXPECT_RAISES(CreateFileMessage(folder + "QOVA.exe", ERROR_DISK_FULL), Install());
+    EXPECT_EQ(std::vector<std::string>{"QOVA.exe"}, FolderEntries(folder)) << "nothing written, not even the log";
+    EXPECT_EQ("the user's QOVA.exe", ReadText(folder + "QOVA.exe"));
+    EXPECT_FALSE(Registered());
+    choices.FolderText = drive + "New";
+    state = TSetupState{};
+    EXPECT_RAISES(CreateFileMessage(drive + "New\\QOVA.exe", ERROR_DISK_FULL), Install());
+    EXPECT_FALSE(PathExists(drive + "New")) << "no folder made either";
+
+    // The room running out during a write: the old file stays, nothing partial is left.
+    const std::string big = folder + "big.txt";
+    WriteBytes(big, "the user's big.txt");
+    EXPECT_RAISES("Stream write error", ExtractResource(big, "testbig"));
+    EXPECT_EQ("the user's big.txt", ReadText(big));
+    EXPECT_EQ((std::vector<std::string>{"QOVA.exe", "big.txt"}), FolderEntries(folder));
+    RemoveTree(folder);
+}
+
 TEST_F(InstallFilesTest, ShortcutStageFailureStillRegistersAndStopsThere)
 {
     // A Programs folder whose parent is missing: the group cannot be made,
@@ -349,9 +422,11 @@ TEST_F(InstallFilesTest, ExistingDeviceFilesAreAskedAboutInTableOrder)
     const std::string payloadDir = Env("QOVA_PAYLOAD_DIR");
     auto original = [&](size_t row) { return ReadBytes(payloadDir + "\\" + ProductManifest::DeviceTable[row].FileName); };
     auto own = [&](size_t row) { return "user's own " + std::to_string(row) + "\r\n"; };
-    auto reinstall = [&](std::deque<int> answers) {
+    auto reinstall = [&](std::deque<int> answers, const std::function<void()>& prepare = {}) {
         for (size_t row = 0; row < ProductManifest::DeviceTable.size(); ++row)
             WriteBytes(DeviceFile("Devices", row), own(row));
+        if (prepare)
+            prepare();
         state = TSetupState{};
         user.Asked.clear();
         user.Answers = std::move(answers);
@@ -364,7 +439,18 @@ TEST_F(InstallFilesTest, ExistingDeviceFilesAreAskedAboutInTableOrder)
 
     {
         SCOPED_TRACE("No, Yes, close box, No (Escape), Yes to All");
-        reinstall({mrNo, mrYes, mrCancel, mrNo, mrYesToAll});
+        // The file answered Yes is replaced by a new one, not rewritten:
+        // a second name (hard link) of the old one keeps the user's bytes.
+        const std::string secondName = installDir + "Devices\\mine.qdev";
+        reinstall({mrNo, mrYes, mrCancel, mrNo, mrYesToAll},
+                  [&] { ASSERT_TRUE(CreateHardLinkA(secondName.c_str(), DeviceFile("Devices", 1).c_str(), nullptr)); });
+        EXPECT_EQ(own(1), ReadText(secondName));
+        std::vector<std::string> names{"mine.qdev"};
+        for (const auto& row : ProductManifest::DeviceTable)
+            names.push_back(row.FileName);
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(names, FolderEntries(installDir + "Devices")) << "no temporary file left";
+        DeleteFileA(secondName.c_str());
         ASSERT_EQ(5u, user.Asked.size());
         for (size_t row = 0; row < 5; ++row) {
             EXPECT_EQ(std::string("Device \"") + ProductManifest::DeviceTable[row].FileName +

@@ -3,6 +3,7 @@
 #include "shell/shortcuts.h"
 
 #include "engine/product_manifest.h"
+#include "platform/file_system.h"
 #include "platform/handle.h"
 #include "platform/text_encoding.h"
 #include "platform/win_error.h"
@@ -311,6 +312,13 @@ TEST_F(UrlShortcutTest, UncreatableFileRaisesAndLogsNothing)
     EXPECT_RAISES("Cannot create file \"" + file + "\". " + SystemErrorText(ERROR_PATH_NOT_FOUND),
                   CreateUrlShortcut(log, dir / "Missing", "page", "http://x/", "", 0));
     EXPECT_FALSE(PathExists(dir / "Missing"));
+
+    // A link planted under the shortcut's name is refused, not written through.
+    const std::string links = Env("QOVA_TEST_LINKS");
+    ASSERT_FALSE(links.empty()) << "no links to test with";
+    EXPECT_RAISES("Cannot create file \"" + links + "\\page.url\". " + SystemErrorText(ERROR_CANT_RESOLVE_FILENAME),
+                  CreateUrlShortcut(log, links, "page", "http://x/", "", 0));
+    EXPECT_TRUE(IsReparsePoint(links + "\\page.url")) << "the link itself is left";
     EXPECT_FALSE(PathExists(logPath));
     EXPECT_EQ(1, log.FileCounter);
     EXPECT_EQ("", shell.Take());

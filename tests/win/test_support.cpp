@@ -1,6 +1,7 @@
 #include "test_support.h"
 
 #include "platform/com_object.h"
+#include "platform/file_system.h"
 #include "platform/registry.h"
 #include "platform/text_encoding.h"
 
@@ -8,6 +9,7 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
 #include <atomic>
 #include <fstream>
 #include <iterator>
@@ -105,6 +107,32 @@ void RemoveTree(const std::string& path)
 bool PathExists(const std::string& path)
 {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::vector<std::string> FolderEntries(const std::string& folder)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA data;
+    if (const TFindHandle find(FindFirstFileA((IncludeTrailingBackslash(folder) + "*").c_str(), &data)); find) {
+        do {
+            const std::string name = data.cFileName;
+            if (name != "." && name != "..")
+                names.push_back(name);
+        } while (FindNextFileA(find.get(), &data));
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string CreateFileMessage(const std::string& fullPath, DWORD code)
+{
+    char text[256];
+    const DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
+                                   sizeof text, nullptr);
+    std::string s(text, n);
+    while (!s.empty() && (static_cast<unsigned char>(s.back()) <= 32 || s.back() == '.'))
+        s.pop_back();
+    return "Cannot create file \"" + fullPath + "\". " + s;
 }
 
 void SetRegString(HKEY root, const std::string& key, const std::string& name, const std::string& value, DWORD type)

@@ -50,6 +50,12 @@ std::string ReadText(const std::string& path);
 void WriteBytes(const std::string& path, const std::string& bytes);
 void RemoveTree(const std::string& path);
 bool PathExists(const std::string& path);
+// Names in a folder, sorted, without "." and "..".
+std::vector<std::string> FolderEntries(const std::string& folder);
+
+// "Cannot create file "<fullPath>". <system text for code>", as the
+// installer reports a file it cannot create or replace.
+std::string CreateFileMessage(const std::string& fullPath, DWORD code);
 
 // Writes a string value (creating the key) under root.
 void SetRegString(HKEY root, const std::string& key, const std::string& name, const std::string& value,

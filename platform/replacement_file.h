@@ -1,0 +1,35 @@
+// A file written under a temporary name beside its target and put in the
+// target's place in one step, so that the target is either as it was or
+// complete. Portable: no Windows headers.
+#pragma once
+
+#include "platform/file_stream.h"
+
+#include <string>
+
+class TReplacementFile {
+public:
+    // Creates the temporary file in the target's folder. Raises the
+    // create-file message naming the target when the target could not be
+    // replaced now (CheckReplaceable) or the file cannot be created.
+    explicit TReplacementFile(std::string targetPath);
+    // Removes the temporary file unless Commit succeeded.
+    ~TReplacementFile();
+    TReplacementFile(const TReplacementFile&) = delete;
+    TReplacementFile& operator=(const TReplacementFile&) = delete;
+
+    // Where the new content goes.
+    TStream& Stream() { return stream_; }
+
+    // Forces the content onto the disk ("Stream write error" when that
+    // fails), closes the file and renames it over the target. Raises the
+    // create-file message naming the target when the rename is refused; the
+    // target is then unchanged.
+    void Commit();
+
+private:
+    std::string target_;
+    std::string temporary_;
+    TFileStream stream_;
+    bool committed_ = false;
+};

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Runs a command with a small RAM disk mounted, for the tests of a drive
+# that is too small for the payload; unmounts it afterwards.
+#
+#   small-drive.sh DIR SIZE -- COMMAND [ARGS...]
+#
+# Mounting a tmpfs needs root (as in CI). Where it cannot be mounted, the
+# test is skipped: exit code 77, which ctest reports as skipped.
+set -euo pipefail
+dir=$1 size=$2
+[ "${3:-}" = "--" ] || { echo "usage: see the head of $0" >&2; exit 2; }
+shift 3
+
+mkdir -p "$dir"
+if mountpoint -q "$dir"; then umount "$dir"; fi
+if ! mount -t tmpfs -o "size=$size" tmpfs "$dir" 2>/dev/null; then
+  echo "small-drive.sh: cannot mount a $size tmpfs at $dir (needs root): the small-drive test is skipped"
+  exit 77
+fi
+trap 'umount "$dir" || umount -l "$dir"' EXIT
+set +e
+"$@"
+rc=$?
+set -e
+exit $rc
