@@ -46,7 +46,7 @@ ExternalProject_Add(host_tools
     INSTALL_COMMAND ""
     BUILD_ALWAYS ON
     BUILD_BYPRODUCTS ${CMAKE_BINARY_DIR}/host-tools/pack_payload ${CMAKE_BINARY_DIR}/host-tools/make_test_data
-        ${CMAKE_BINARY_DIR}/host-tools/make_artwork)
+        ${CMAKE_BINARY_DIR}/host-tools/make_artwork ${CMAKE_BINARY_DIR}/host-tools/make_version_info)
 
 set(packed_dir ${CMAKE_BINARY_DIR}/packed)
 set(zopfli_arg)

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Checks what ships: a PE32 i386 GUI program that needs no DLL beyond the
-# system's, with its manifest and the 21 payload resources.
+# system's, with its manifest, version resource and the 21 payload resources.
 #   check-setup-exe.sh PATH/setup.exe
 set -euo pipefail
 exe=$1
@@ -17,6 +17,7 @@ list=$(wrestool -l "$exe")
 binaries=$(grep -c "^--type='BINARY'" <<<"$list" || true)
 [ "$binaries" -eq 21 ] || fail "$binaries resources of type BINARY, not 21"
 grep -q "^--type=14 --name='MAINICON'" <<<"$list" || fail "no MAINICON"
+grep -q "^--type=16 --name=1 " <<<"$list" || fail "no version resource"
 manifest=$(wrestool -x --raw --type=24 --name=1 "$exe")
 grep -q 'name="Microsoft.Windows.Common-Controls" version="6.0.0.0"' <<<"$manifest" || fail "manifest without common controls 6.0"
 grep -q 'requestedExecutionLevel level="requireAdministrator"' <<<"$manifest" || fail "manifest does not ask for administrator rights"
