@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <iterator>
 #include <vector>
 
 namespace {
@@ -156,6 +157,27 @@ SIZE MeasureText(HWND dialog, const std::string& text, int maxWidth)
     return SIZE{bounds.right - bounds.left, bounds.bottom - bounds.top};
 }
 
+// The width the caption bar needs: the text in the system's caption font,
+// the close box, and the two-pixel margins the system leaves around both.
+int CaptionWidth(HWND dialog)
+{
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
+        return 0;
+    const TFontHandle font(CreateFontIndirectW(&metrics.lfCaptionFont));
+    const TWindowDC dc(dialog);
+    if (!font || !dc)
+        return 0;
+    const TSelectedObject selected(dc.get(), font.get());
+    wchar_t caption[256] = L"";
+    const int length = GetWindowTextW(dialog, caption, static_cast<int>(std::size(caption)));
+    SIZE size{};
+    if (!GetTextExtentPoint32W(dc.get(), caption, length, &size))
+        return 0;
+    return size.cx + GetSystemMetrics(SM_CXSIZE) + 4 * GetSystemMetrics(SM_CXEDGE);
+}
+
 int TextWidth(HWND dialog, HWND control)
 {
     char caption[64] = "";
@@ -195,7 +217,8 @@ void Layout(HWND dialog, const TDialogState& state)
 
     const int textLeft = marginX + iconWidth + iconGap;
     const int bodyHeight = std::max<int>(iconHeight, text.cy);
-    const int clientWidth = std::max<int>(textLeft + text.cx + marginX, buttonsWidth + 2 * marginX);
+    const int clientWidth =
+        std::max({textLeft + static_cast<int>(text.cx) + marginX, buttonsWidth + 2 * marginX, CaptionWidth(dialog)});
     const int buttonTop = marginY + bodyHeight + marginY + marginY / 2;
     const int clientHeight = buttonTop + buttonHeight + marginY;
 
@@ -270,7 +293,7 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
 
 } // namespace
 
-int MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons)
+int MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons, const std::string& caption)
 {
     if (const auto& hook = Hook())
         return hook(text, type, buttons);
@@ -281,8 +304,9 @@ int MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons)
     std::wstring fontName;
     WORD pointSize = 8;
     MessageFont(fontName, pointSize);
-    TDialogTemplate dialog(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT,
-                           type == TMsgDlgType::Error ? "Error" : "Warning", fontName, pointSize);
+    const std::string title = !caption.empty() ? caption : type == TMsgDlgType::Error ? "Error" : "Warning";
+    TDialogTemplate dialog(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT, title, fontName,
+                           pointSize);
     dialog.AddItem(0x0082, SS_ICON, IconId, "");
     dialog.AddItem(0x0082, SS_LEFT | SS_NOPREFIX, TextId, text);
     const int defaultId = DefaultButton(buttons);
