@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <exception>
-#include <iterator>
 #include <vector>
 
 namespace {
@@ -118,6 +117,7 @@ private:
 };
 
 struct TDialogState {
+    const char* caption;
     const std::string* text;
     TMsgDlgType type;
     unsigned buttons;
@@ -144,13 +144,15 @@ void MessageFont(std::wstring& name, WORD& pointSize)
     pointSize = static_cast<WORD>(points);
 }
 
-SIZE MeasureText(HWND dialog, const std::string& text, int maxWidth)
+// In the dialog's font unless another is given.
+SIZE MeasureText(HWND dialog, const std::string& text, int maxWidth, HFONT font = nullptr)
 {
     RECT bounds{0, 0, maxWidth, 0};
     const TWindowDC dc(dialog);
     if (!dc)
         return SIZE{maxWidth, 0};
-    const TSelectedObject font(dc.get(), reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0)));
+    const TSelectedObject selected(
+        dc.get(), font ? font : reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0)));
     // The flags a Static with SS_LEFT | SS_NOPREFIX draws with.
     DrawTextA(dc.get(), text.empty() ? " " : text.c_str(), -1, &bounds,
               DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX | DT_LEFT);
@@ -159,23 +161,17 @@ SIZE MeasureText(HWND dialog, const std::string& text, int maxWidth)
 
 // The width the caption bar needs: the text in the system's caption font,
 // the close box, and the two-pixel margins the system leaves around both.
-int CaptionWidth(HWND dialog)
+int CaptionWidth(HWND dialog, const char* caption)
 {
-    NONCLIENTMETRICSW metrics{};
+    NONCLIENTMETRICSA metrics{};
     metrics.cbSize = sizeof metrics;
-    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
+    if (!SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
         return 0;
-    const TFontHandle font(CreateFontIndirectW(&metrics.lfCaptionFont));
-    const TWindowDC dc(dialog);
-    if (!font || !dc)
+    const TFontHandle font(CreateFontIndirectA(&metrics.lfCaptionFont));
+    if (!font)
         return 0;
-    const TSelectedObject selected(dc.get(), font.get());
-    wchar_t caption[256] = L"";
-    const int length = GetWindowTextW(dialog, caption, static_cast<int>(std::size(caption)));
-    SIZE size{};
-    if (!GetTextExtentPoint32W(dc.get(), caption, length, &size))
-        return 0;
-    return size.cx + GetSystemMetrics(SM_CXSIZE) + 4 * GetSystemMetrics(SM_CXEDGE);
+    return MeasureText(dialog, caption, 10000, font.get()).cx + GetSystemMetrics(SM_CXSIZE) +
+           4 * GetSystemMetrics(SM_CXEDGE);
 }
 
 int TextWidth(HWND dialog, HWND control)
@@ -218,7 +214,8 @@ void Layout(HWND dialog, const TDialogState& state)
     const int textLeft = marginX + iconWidth + iconGap;
     const int bodyHeight = std::max<int>(iconHeight, text.cy);
     const int clientWidth =
-        std::max({textLeft + static_cast<int>(text.cx) + marginX, buttonsWidth + 2 * marginX, CaptionWidth(dialog)});
+        std::max({textLeft + static_cast<int>(text.cx) + marginX, buttonsWidth + 2 * marginX,
+                  CaptionWidth(dialog, state.caption)});
     const int buttonTop = marginY + bodyHeight + marginY + marginY / 2;
     const int clientHeight = buttonTop + buttonHeight + marginY;
 
@@ -293,7 +290,7 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
 
 } // namespace
 
-int MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons, const std::string& caption)
+int MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons, const char* caption)
 {
     if (const auto& hook = Hook())
         return hook(text, type, buttons);
@@ -304,8 +301,9 @@ int MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons, cons
     std::wstring fontName;
     WORD pointSize = 8;
     MessageFont(fontName, pointSize);
-    const std::string title = !caption.empty() ? caption : type == TMsgDlgType::Error ? "Error" : "Warning";
-    TDialogTemplate dialog(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT, title, fontName,
+    if (!caption)
+        caption = type == TMsgDlgType::Error ? "Error" : "Warning";
+    TDialogTemplate dialog(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT, caption, fontName,
                            pointSize);
     dialog.AddItem(0x0082, SS_ICON, IconId, "");
     dialog.AddItem(0x0082, SS_LEFT | SS_NOPREFIX, TextId, text);
@@ -317,7 +315,7 @@ int MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons, cons
 
     // The dialog disables its owner; the thread's other windows are ours to disable.
     HWND owner = GetActiveWindow();
-    TDialogState state{&text, type, buttons, nullptr};
+    TDialogState state{caption, &text, type, buttons, nullptr};
     INT_PTR result;
     DWORD error = 0;
     {

@@ -13,7 +13,7 @@
 // installer's other windows disabled. The dialog is at least as wide as its
 // caption needs. Enter is "OK" when present, else "&Yes"; Escape is "&No"
 // when present, else "OK"; the close box gives 2. Returns the result.
-int MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons, const std::string& caption = {});
+int MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons, const char* caption = nullptr);
 
 // Tests answer the dialogs: while a hook is set, MessageDlg calls it
 // instead of showing anything. An empty function removes the hook.

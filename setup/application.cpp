@@ -80,25 +80,23 @@ std::string ErrorReportText(const std::string& message)
 
 void HandleException(std::exception_ptr error) noexcept
 {
-    std::string text;
     try {
-        text = ErrorReportText(MessageOf(error));
+        const std::string text = ErrorReportText(MessageOf(error));
         if (const auto& hook = Hook()) {
             hook(text);
             return;
         }
+        try {
+            // Our dialog rather than the system's message box: Wine's is no
+            // wider than its text, which cuts the title off a short report.
+            MessageDlg(text, TMsgDlgType::Error, mbOK, Title);
+        } catch (...) {
+            HWND owner = mainWindow && IsWindowVisible(mainWindow) ? mainWindow : nullptr;
+            MessageBoxA(owner, text.c_str(), Title, MB_OK | MB_ICONERROR | (owner ? 0 : MB_TASKMODAL));
+        }
     } catch (...) {
         // Out of memory for the text itself: a fixed report is all that is left.
         MessageBoxA(nullptr, "Out of memory.", Title, MB_OK | MB_ICONERROR | MB_TASKMODAL);
-        return;
-    }
-    try {
-        // Our dialog rather than the system's message box: Wine's is no
-        // wider than its text, which cuts the title off a short report.
-        MessageDlg(text, TMsgDlgType::Error, mbOK, Title);
-    } catch (...) {
-        HWND owner = mainWindow && IsWindowVisible(mainWindow) ? mainWindow : nullptr;
-        MessageBoxA(owner, text.c_str(), Title, MB_OK | MB_ICONERROR | (owner ? 0 : MB_TASKMODAL));
     }
 }
 
