@@ -50,7 +50,7 @@ ExternalProject_Add(host_tools
     INSTALL_COMMAND ""
     BUILD_ALWAYS ON
     BUILD_BYPRODUCTS ${CMAKE_BINARY_DIR}/host-tools/pack_payload ${CMAKE_BINARY_DIR}/host-tools/make_test_data
-        ${CMAKE_BINARY_DIR}/host-tools/make_artwork)
+        ${CMAKE_BINARY_DIR}/host-tools/make_artwork ${CMAKE_BINARY_DIR}/host-tools/make_version_info)
 
 set(zopfli_arg)
 if(ZOPFLI_EXECUTABLE)

@@ -117,6 +117,7 @@ private:
 };
 
 struct TDialogState {
+    const char* caption;
     const std::string* text;
     TMsgDlgType type;
     unsigned buttons;
@@ -143,17 +144,34 @@ void MessageFont(std::wstring& name, WORD& pointSize)
     pointSize = static_cast<WORD>(points);
 }
 
-SIZE MeasureText(HWND dialog, const std::string& text, int maxWidth)
+// In the dialog's font unless another is given.
+SIZE MeasureText(HWND dialog, const std::string& text, int maxWidth, HFONT font = nullptr)
 {
     RECT bounds{0, 0, maxWidth, 0};
     const TWindowDC dc(dialog);
     if (!dc)
         return SIZE{maxWidth, 0};
-    const TSelectedObject font(dc.get(), reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0)));
+    const TSelectedObject selected(
+        dc.get(), font ? font : reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0)));
     // The flags a Static with SS_LEFT | SS_NOPREFIX draws with.
     DrawTextA(dc.get(), text.empty() ? " " : text.c_str(), -1, &bounds,
               DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX | DT_LEFT);
     return SIZE{bounds.right - bounds.left, bounds.bottom - bounds.top};
+}
+
+// The width the caption bar needs: the text in the system's caption font,
+// the close box, and the two-pixel margins the system leaves around both.
+int CaptionWidth(HWND dialog, const char* caption)
+{
+    NONCLIENTMETRICSA metrics{};
+    metrics.cbSize = sizeof metrics;
+    if (!SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
+        return 0;
+    const TFontHandle font(CreateFontIndirectA(&metrics.lfCaptionFont));
+    if (!font)
+        return 0;
+    return MeasureText(dialog, caption, 10000, font.get()).cx + GetSystemMetrics(SM_CXSIZE) +
+           4 * GetSystemMetrics(SM_CXEDGE);
 }
 
 int TextWidth(HWND dialog, HWND control)
@@ -195,7 +213,9 @@ void Layout(HWND dialog, const TDialogState& state)
 
     const int textLeft = marginX + iconWidth + iconGap;
     const int bodyHeight = std::max<int>(iconHeight, text.cy);
-    const int clientWidth = std::max<int>(textLeft + text.cx + marginX, buttonsWidth + 2 * marginX);
+    const int clientWidth =
+        std::max({textLeft + static_cast<int>(text.cx) + marginX, buttonsWidth + 2 * marginX,
+                  CaptionWidth(dialog, state.caption)});
     const int buttonTop = marginY + bodyHeight + marginY + marginY / 2;
     const int clientHeight = buttonTop + buttonHeight + marginY;
 
@@ -270,7 +290,7 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
 
 } // namespace
 
-int MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons)
+int MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons, const char* caption)
 {
     if (const auto& hook = Hook())
         return hook(text, type, buttons);
@@ -281,8 +301,10 @@ int MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons)
     std::wstring fontName;
     WORD pointSize = 8;
     MessageFont(fontName, pointSize);
-    TDialogTemplate dialog(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT,
-                           type == TMsgDlgType::Error ? "Error" : "Warning", fontName, pointSize);
+    if (!caption)
+        caption = type == TMsgDlgType::Error ? "Error" : "Warning";
+    TDialogTemplate dialog(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT, caption, fontName,
+                           pointSize);
     dialog.AddItem(0x0082, SS_ICON, IconId, "");
     dialog.AddItem(0x0082, SS_LEFT | SS_NOPREFIX, TextId, text);
     const int defaultId = DefaultButton(buttons);
@@ -293,7 +315,7 @@ int MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons)
 
     // The dialog disables its owner; the thread's other windows are ours to disable.
     HWND owner = GetActiveWindow();
-    TDialogState state{&text, type, buttons, nullptr};
+    TDialogState state{caption, &text, type, buttons, nullptr};
     INT_PTR result;
     DWORD error = 0;
     {

@@ -7,12 +7,13 @@
 #include <functional>
 #include <string>
 
-// Shows text with the type's caption ("Warning" or "Error") and icon and the
-// given buttons ("&Yes" 6, "&No" 7, "OK" 1, "Yes to &All" 10, left to
-// right), centred on the screen, the installer's other windows disabled.
-// Enter is "OK" when present, else "&Yes"; Escape is "&No" when present,
-// else "OK"; the close box gives 2. Returns the result.
-int MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons);
+// Shows text with the type's icon and caption ("Warning" or "Error", unless
+// another caption is given) and the given buttons ("&Yes" 6, "&No" 7, "OK"
+// 1, "Yes to &All" 10, left to right), centred on the screen, the
+// installer's other windows disabled. The dialog is at least as wide as its
+// caption needs. Enter is "OK" when present, else "&Yes"; Escape is "&No"
+// when present, else "OK"; the close box gives 2. Returns the result.
+int MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons, const char* caption = nullptr);
 
 // Tests answer the dialogs: while a hook is set, MessageDlg calls it
 // instead of showing anything. An empty function removes the hook.

@@ -1,6 +1,7 @@
 #include "setup/application.h"
 
 #include "platform/errors.h"
+#include "platform/message_dialog.h"
 
 namespace Application {
 
@@ -85,8 +86,14 @@ void HandleException(std::exception_ptr error) noexcept
             hook(text);
             return;
         }
-        HWND owner = mainWindow && IsWindowVisible(mainWindow) ? mainWindow : nullptr;
-        MessageBoxA(owner, text.c_str(), Title, MB_OK | MB_ICONERROR | (owner ? 0 : MB_TASKMODAL));
+        try {
+            // Our dialog rather than the system's message box: Wine's is no
+            // wider than its text, which cuts the title off a short report.
+            MessageDlg(text, TMsgDlgType::Error, mbOK, Title);
+        } catch (...) {
+            HWND owner = mainWindow && IsWindowVisible(mainWindow) ? mainWindow : nullptr;
+            MessageBoxA(owner, text.c_str(), Title, MB_OK | MB_ICONERROR | (owner ? 0 : MB_TASKMODAL));
+        }
     } catch (...) {
         // Out of memory for the text itself: a fixed report is all that is left.
         MessageBoxA(nullptr, "Out of memory.", Title, MB_OK | MB_ICONERROR | MB_TASKMODAL);

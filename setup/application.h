@@ -29,9 +29,10 @@ void ProcessMessages();
 // when the message is not empty and its last byte sorts after ".".
 std::string ErrorReportText(const std::string& message);
 
-// The default error report: a message box with the application title, the
-// error icon and OK. Called where an exception would leave a window
-// procedure or the program; never throws.
+// The default error report: a message dialog with the application title,
+// the error icon and OK (the system's message box when the dialog cannot be
+// made). Called where an exception would leave a window procedure or the
+// program; never throws.
 void HandleException(std::exception_ptr error) noexcept;
 
 // Tests read the reports instead: while a hook is set, HandleException

@@ -2,22 +2,26 @@
 # Runs one Windows program under Wine for the tests.
 #
 #   wine-run.sh --prefix DIR --wine LOADER [--drive L:=UNIXDIR] PROGRAM [ARGS...]
+#   wine-run.sh --prefix DIR --wine LOADER --stop
 #
 # The prefix is made once per build folder (Desktop and Documents become
-# plain folders inside it, so nothing is written outside the prefix), the
-# wineserver stays up between runs, the locale is fixed, and a private Xvfb
-# is started when there is no display. --drive maps a folder as a drive
-# letter for this run only.
+# plain folders inside it, so nothing is written outside the prefix, and
+# Wine's own fonts are in its Fonts folder), the wineserver stays up between
+# runs, the locale is fixed, and a private Xvfb is started when there is no
+# display. --drive maps a folder as a drive letter for this run only.
+# --stop ends the prefix's wineserver and that Xvfb.
 set -euo pipefail
 
 prefix=
 wine=wine
 drive=
+stop=
 while [ $# -gt 0 ]; do
   case "$1" in
     --prefix) prefix=$2; shift 2 ;;
     --wine) wine=$2; shift 2 ;;
     --drive) drive=$2; shift 2 ;;
+    --stop) stop=1; shift ;;
     *) break ;;
   esac
 done
@@ -37,6 +41,19 @@ mkdir -p "$(dirname "$prefix")"
 exec 9>"$prefix.lock"
 flock 9
 
+if [ -n "$stop" ]; then
+  "$server" -k >/dev/null 2>&1 || true
+  if [ -f "$prefix.xvfb" ]; then
+    pid=$(cat "$prefix.xvfb")
+    # Only our Xvfb: the number may belong to another process by now.
+    if [ -r "/proc/$pid/cmdline" ] && tr '\0' ' ' < "/proc/$pid/cmdline" | grep -q "^Xvfb $(cat "$prefix.display" 2>/dev/null) "; then
+      kill "$pid" 2>/dev/null || true
+    fi
+  fi
+  rm -f "$prefix.xvfb" "$prefix.display"
+  exit 0
+fi
+
 if [ -z "${DISPLAY:-}" ]; then
   if [ -f "$prefix.display" ] && xdpyinfo -display "$(cat "$prefix.display")" >/dev/null 2>&1; then
     :
@@ -44,6 +61,7 @@ if [ -z "${DISPLAY:-}" ]; then
     n=90
     while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
     setsid Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 < /dev/null &
+    echo $! > "$prefix.xvfb"
     for _ in $(seq 1 50); do xdpyinfo -display ":$n" >/dev/null 2>&1 && break; sleep 0.1; done
     echo ":$n" > "$prefix.display"
   fi
@@ -60,6 +78,19 @@ if [ ! -f "$prefix/.qova-ready" ]; then
     done
   done
   touch "$prefix/.qova-ready"
+fi
+# Debian's Wine looks for its own fonts (MS Sans Serif, Marlett, Tahoma)
+# in the Windows Fonts folder and in /usr/share/fonts, but fonts-wine puts
+# them in /usr/share/wine/fonts, where neither Wine nor fontconfig looks:
+# without a copy in the prefix every face falls back to DejaVu Sans.
+fonts=${QOVA_WINE_FONTS:-/usr/share/wine/fonts}
+if [ ! -f "$prefix/.qova-fonts" ]; then
+  if [ -f "$fonts/marlett.ttf" ]; then
+    cp -p "$fonts"/*.ttf "$fonts"/*.fon "$prefix/drive_c/windows/Fonts/"
+    touch "$prefix/.qova-fonts"
+  else
+    echo "wine-run.sh: no Wine fonts in $fonts (Debian package fonts-wine): the windows are drawn in other fonts" >&2
+  fi
 fi
 # Without a window manager (Xvfb), hiding a window that Wine hands to the
 # window manager waits 2 s for it to answer; the test program's windows

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Checks what ships: a PE32 i386 GUI program that needs no DLL beyond the
-# system's, with its manifest and the 21 payload resources. Its static
-# imports are KnownDLLs, which the loader takes from the system folder
-# whatever lies beside the program, and comctl32, which the manifest binds
-# to the side-by-side store; anything else would be searched for in the
+# system's, with its manifest, version resource and the 21 payload resources.
+# Its static imports are KnownDLLs, which the loader takes from the system
+# folder whatever lies beside the program, and comctl32, which the manifest
+# binds to the side-by-side store; anything else would be searched for in the
 # folder the installer was started from, such as a downloads folder.
 #   check-setup-exe.sh PATH/setup.exe
 set -euo pipefail
@@ -23,6 +23,7 @@ list=$(wrestool -l "$exe")
 binaries=$(grep -c "^--type='BINARY'" <<<"$list" || true)
 [ "$binaries" -eq 21 ] || fail "$binaries resources of type BINARY, not 21"
 grep -q "^--type=14 --name='MAINICON'" <<<"$list" || fail "no MAINICON"
+grep -q "^--type=16 --name=1 " <<<"$list" || fail "no version resource"
 manifest=$(wrestool -x --raw --type=24 --name=1 "$exe")
 grep -q 'name="Microsoft.Windows.Common-Controls" version="6.0.0.0"' <<<"$manifest" || fail "manifest without common controls 6.0"
 grep -q 'requestedExecutionLevel level="requireAdministrator"' <<<"$manifest" || fail "manifest does not ask for administrator rights"

@@ -19,6 +19,12 @@ command -v wrestool >/dev/null || need+=(icoutils)
 command -v xdpyinfo >/dev/null || need+=(x11-utils)
 [ -x /usr/lib/wine/wine ] || need+=(wine)
 [ -x /usr/lib/wine/wine64 ] || need+=(wine64)
+# Fonts Wine recommends: its own (MS Sans Serif, Marlett), and Liberation
+# Sans, which Wine draws for Arial, whose metrics it has.
+[ -f /usr/share/wine/fonts/marlett.ttf ] || need+=(fonts-wine)
+dpkg -s fonts-liberation >/dev/null 2>&1 || need+=(fonts-liberation)
+command -v osslsigncode >/dev/null || need+=(osslsigncode)
+command -v openssl >/dev/null || need+=(openssl)
 command -v flock >/dev/null || need+=(util-linux)
 command -v locale-gen >/dev/null || need+=(locales)
 dpkg -s wine32:i386 >/dev/null 2>&1 || need+=(wine32:i386)

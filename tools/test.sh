@@ -13,7 +13,11 @@ tools/check-reproducible.sh
 
 # Tests run under Wine. 32-bit Wine needs a kernel that runs 32-bit programs;
 # where it cannot, the same sources are built and tested for 64-bit Windows.
-if tools/can-run-32bit.sh; then preset=win32; else preset=win64; fi
+if tools/can-run-32bit.sh; then preset=win32 wine=wine; else preset=win64 wine=/usr/lib/wine/wine64; fi
+# ctest ends the tests' wineserver and Xvfb itself; this covers a run cut short.
+trap 'tests/wine-run.sh --prefix "$PWD/build/$preset/wineprefix" --wine "$wine" --stop' EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
 echo "== tests under Wine ($preset)"
 cmake --preset "$preset" -DQOVA_BUILD_TESTS=ON >/dev/null
 cmake --build --preset "$preset"

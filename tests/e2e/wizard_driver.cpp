@@ -1,6 +1,7 @@
 #include "tests/e2e/wizard_driver.h"
 
 #include <algorithm>
+#include <cstring>
 #include <fstream>
 
 namespace e2e {
@@ -250,6 +251,13 @@ bool SaveScreenshot(HWND window, const std::string& bmpPath)
     std::vector<char> pixels(stride * static_cast<size_t>(height));
     if (GetDIBits(memory.get(), bitmap.get(), 0, static_cast<UINT>(height), pixels.data(),
                   reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS) != height)
+        return false;
+    // One colour throughout is no picture of a window (not drawn, or off screen).
+    bool varied = false;
+    for (size_t y = 0; y < static_cast<size_t>(height) && !varied; ++y)
+        for (size_t x = 0; x < static_cast<size_t>(width) && !varied; ++x)
+            varied = std::memcmp(&pixels[y * stride + x * 3], pixels.data(), 3) != 0;
+    if (!varied)
         return false;
 
     BITMAPFILEHEADER file{};

@@ -75,7 +75,8 @@ void CloseWithCloseBox(HWND dialog);
 // Waits until the window has handled what was sent to it and has painted.
 void Settle(HWND window);
 
-// The window as it shows on the screen, frame included, saved as a BMP.
+// The window as it shows on the screen, frame included, saved as a BMP;
+// false when it could not be saved or shows one colour only.
 bool SaveScreenshot(HWND window, const std::string& bmpPath);
 
 } // namespace e2e

@@ -8,8 +8,10 @@
 #include "setup/application.h"
 #include "setup/controls.h"
 
+#include <algorithm>
 #include <functional>
 #include <string>
+#include <vector>
 
 using namespace testing_support;
 
@@ -341,6 +343,57 @@ TEST_F(SetupFormTest, RealExitQuestionEscapeAndCloseBoxStayEnterLeaves)
     }
     EXPECT_TRUE(form->Closed());
     EXPECT_TRUE(TakeQuit());
+}
+
+BOOL CALLBACK CollectChild(HWND window, LPARAM found)
+{
+    reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+    return TRUE;
+}
+
+// The system's message box is as wide as its title needs; Wine's is not, and
+// "data error." is far shorter than "Installation program".
+TEST(ErrorReport, RealReportIsAsWideAsItsCaptionNeedsWithTextAndButtonPlacedAsUsual)
+{
+    RECT client{}, icon{}, text{}, ok{};
+    std::string shownText;
+    {
+        TWindowWatch watch(Application::Title, [&](HWND dialog) {
+            GetClientRect(dialog, &client);
+            std::vector<HWND> children;
+            EnumChildWindows(dialog, CollectChild, reinterpret_cast<LPARAM>(&children));
+            for (HWND child : children) {
+                const LONG_PTR style = GetWindowLongPtrA(child, GWL_STYLE);
+                if (ClassOf(child) == "Button") {
+                    ok = RectInParent(child);
+                    EXPECT_EQ("OK", WindowText(child));
+                } else if ((style & SS_TYPEMASK) == SS_ICON) {
+                    icon = RectInParent(child);
+                } else {
+                    text = RectInParent(child);
+                    shownText = WindowText(child);
+                }
+            }
+            PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(mrOk, BN_CLICKED), 0);
+        });
+        Application::HandleException(std::make_exception_ptr(Exception("data error")));
+        ASSERT_TRUE(watch.Seen()) << "no report titled " << Application::Title;
+    }
+    EXPECT_EQ("data error.", shownText);
+
+    NONCLIENTMETRICSA metrics{};
+    metrics.cbSize = sizeof metrics;
+    ASSERT_TRUE(SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0));
+    const TFontHandle captionFont(CreateFontIndirectA(&metrics.lfCaptionFont));
+    const int captionNeeds = TextSize(captionFont.get(), Application::Title).cx + GetSystemMetrics(SM_CXSIZE);
+    EXPECT_GE(client.right, captionNeeds) << "the caption is cut off";
+
+    // The text right of the icon and level with its middle, the button
+    // centred below both.
+    EXPECT_GT(text.left, icon.right);
+    EXPECT_NEAR((icon.top + icon.bottom) / 2, (text.top + text.bottom) / 2, 1);
+    EXPECT_GT(ok.top, std::max(icon.bottom, text.bottom));
+    EXPECT_NEAR(client.right - ok.right, ok.left, 1);
 }
 
 } // namespace
