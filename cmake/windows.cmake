@@ -70,8 +70,13 @@ add_dependencies(qova_install qova_packed_payload)
 set(artwork_dir ${CMAKE_BINARY_DIR}/artwork)
 set(artwork_files)
 foreach(name IN ITEMS mainicon.ico qova32.ico qovasim32.ico
-        glyph_continue.bmp glyph_back.bmp glyph_exit.bmp glyph_folder.bmp)
+        glyph_continue.bmp glyph_back.bmp glyph_exit.bmp glyph_folder.bmp scaled.rc)
     list(APPEND artwork_files ${artwork_dir}/${name})
+endforeach()
+foreach(scale IN ITEMS 125 150 200)
+    foreach(name IN ITEMS mainicon qovaicon qovasimicon glyph_continue glyph_back glyph_exit glyph_folder)
+        list(APPEND artwork_files ${artwork_dir}/${name}_${scale}.z)
+    endforeach()
 endforeach()
 add_custom_command(
     OUTPUT ${artwork_files}

@@ -20,3 +20,13 @@ bool ExtractResource(const std::string& TargetPath, const std::string& ResourceN
     }
     return FileExists(TargetPath);
 }
+
+std::vector<uint8_t> InflateResource(const char* type, const std::string& name)
+{
+    TResourceData resource(nullptr, type, name);
+    TMemoryStream compressed;
+    compressed.WriteBuffer(resource.Data(), static_cast<int32_t>(resource.Length()));
+    TMemoryStream inflated;
+    CopyInflated(compressed, inflated);
+    return std::vector<uint8_t>(inflated.Memory(), inflated.Memory() + inflated.Size());
+}

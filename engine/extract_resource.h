@@ -1,7 +1,9 @@
 // Unpacks one payload resource of the running program into a file.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 // Inflates resource BINARY/ResourceName of the program's own module into
 // TargetPath. The data is inflated once, into a new file beside the target,
@@ -10,3 +12,7 @@
 // is as it was and the new file is gone. Returns whether the file exists
 // afterwards; every failure on the way is an exception.
 bool ExtractResource(const std::string& TargetPath, const std::string& ResourceName);
+
+// The bytes a zlib-compressed resource of the program's own module inflates
+// to. Raises "Resource %s not found", or the stream's errors when damaged.
+std::vector<uint8_t> InflateResource(const char* type, const std::string& name);

@@ -3,6 +3,7 @@
 #include "setup/setup_form.h"
 
 #include "platform/errors.h"
+#include "setup/artwork.h"
 #include "setup/controls.h"
 
 #include <commctrl.h>
@@ -13,9 +14,9 @@ constexpr DWORD ChildStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
 constexpr int FirstControlId = 100;
 constexpr int TabSheetId = 90;
 
-TFontHandle MakeFont(const TFontSpec& spec)
+TFontHandle MakeFont(const TFontSpec& spec, int dpi)
 {
-    TFontHandle font(CreateFontA(spec.Height, 0, 0, 0, spec.Bold ? FW_BOLD : FW_NORMAL, spec.Italic, spec.Underline,
+    TFontHandle font(CreateFontA(Scaled(spec.Height, dpi), 0, 0, 0, spec.Bold ? FW_BOLD : FW_NORMAL, spec.Italic, spec.Underline,
                                  FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                  DEFAULT_PITCH | FF_DONTCARE, spec.Face));
     if (!font)
@@ -23,31 +24,29 @@ TFontHandle MakeFont(const TFontSpec& spec)
     return font;
 }
 
-// Where a label of that row sits for a text of that size.
-RECT LabelBounds(const TControlSpec& spec, SIZE text)
-{
-    switch (spec.Sizing) {
-    case TSizing::FitText:
-        return Bounds(spec.Left, spec.Top, text.cx, text.cy);
-    case TSizing::FitTextRightAligned:
-        return Bounds(spec.Left - text.cx, spec.Top, text.cx, text.cy);
-    case TSizing::Fixed:
-        break;
-    }
-    return Bounds(spec.Left, spec.Top, spec.Width, spec.Height);
-}
-
 } // namespace
 
 void TSetupForm::CreateFonts()
 {
     for (std::size_t i = 0; i < FormFontCount; ++i)
-        fonts_[static_cast<int>(FormFonts[i].Role)] = MakeFont(FormFonts[i]);
+        fonts_[static_cast<std::size_t>(FormFonts[i].Role)] = MakeFont(FormFonts[i], dpi_);
+}
+
+RECT TSetupForm::ControlBounds(const TControlSpec& spec, const std::string& text) const
+{
+    if (spec.Sizing == TSizing::Fixed)
+        return ScaledBounds(spec.Left, spec.Top, spec.Width, spec.Height, dpi_);
+    // Sized to the text in the scaled font, from the scaled edge it keeps.
+    const SIZE size = TextSize(Font(spec.Font), text);
+    const int edge = Scaled(spec.Left, dpi_), top = Scaled(spec.Top, dpi_);
+    if (spec.Sizing == TSizing::FitTextRightAligned)
+        return Bounds(edge - size.cx, top, size.cx, size.cy);
+    return Bounds(edge, top, size.cx, size.cy);
 }
 
 HFONT TSetupForm::Font(TFontRole role) const
 {
-    return fonts_[static_cast<int>(role)].get();
+    return fonts_[static_cast<std::size_t>(role)].get();
 }
 
 HWND TSetupForm::ParentWindow(int parent) const
@@ -64,15 +63,13 @@ void TSetupForm::CreateControl(const TControlSpec& spec, int id)
     HWND parent = ParentWindow(spec.Parent);
     if (spec.Button) {
         TGlyphButton& button = this->*spec.Button;
-        button.Create(parent, id, spec.Caption, Bounds(spec.Left, spec.Top, spec.Width, spec.Height), Font(spec.Font),
-                      spec.Glyph);
+        button.Create(parent, id, spec.Caption, ControlBounds(spec, spec.Caption), Font(spec.Font), spec.Glyph,
+                      ArtScale(dpi_));
         specs_.emplace_back(button.Handle(), &spec);
         return;
     }
-    HFONT font = Font(spec.Font);
-    const RECT bounds = LabelBounds(spec, spec.Sizing == TSizing::Fixed ? SIZE{} : TextSize(font, spec.Caption));
-    HWND control = ::CreateControl(parent, spec.ClassName, spec.Caption, ChildStyle | spec.Style, spec.ExStyle, bounds,
-                                   id, font);
+    HWND control = ::CreateControl(parent, spec.ClassName, spec.Caption, ChildStyle | spec.Style, spec.ExStyle,
+                                   ControlBounds(spec, spec.Caption), id, Font(spec.Font));
     this->*spec.Window = control;
     specs_.emplace_back(control, &spec);
     if (spec.HandCursor)
@@ -107,14 +104,11 @@ void TSetupForm::CreateControls()
     }
 
     // What the controls hold at start.
-    for (auto [image, icon] : {std::pair{IconImage, &programIcon_}, std::pair{Image1, &simulatorIcon_}}) {
-        *icon = LoadIconResource(SpecOf(image)->Icon, 32);
-        SendMessageA(image, STM_SETICON, reinterpret_cast<WPARAM>(icon->get()), 0);
-    }
+    LoadImageIcons();
     EnableWindow(BackBt.Handle(), FALSE);
     SendMessageA(DeskIconCheck, BM_SETCHECK, BST_CHECKED, 0);
     SendMessageA(StartIconCheck, BM_SETCHECK, BST_CHECKED, 0);
-    SendMessageA(LangCombo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), 15);
+    SendMessageA(LangCombo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), Scaled(15, dpi_));
     SendMessageA(LangCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("English"));
     SendMessageA(LangCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("Espa\xF1ol"));
     SendMessageA(LangCombo, CB_SETCURSEL, 0, 0);
@@ -137,22 +131,58 @@ void TSetupForm::CreateControls()
 // they leave.
 void TSetupForm::CreatePages()
 {
-    SendMessageA(PageControl1, TCM_SETITEMSIZE, 0, MAKELPARAM(20, 4));
     for (int i = 0; i < PageCount; ++i) {
         TCITEMA item{};
         item.mask = TCIF_TEXT;
         item.pszText = const_cast<char*>("");
         SendMessageA(PageControl1, TCM_INSERTITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
     }
-    RECT area{};
-    GetClientRect(PageControl1, &area);
-    SendMessageA(PageControl1, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
+    const RECT area = PageArea();
     for (int i = 0; i < PageCount; ++i) {
         TabSheets[i] = ::CreateControl(PageControl1, WC_STATICA, "",
                                        (i == 0 ? WS_VISIBLE : 0) | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | SS_NOPREFIX,
                                        WS_EX_CONTROLPARENT, area, TabSheetId + i, Font(TFontRole::Form));
         ForwardNotifications(TabSheets[i], Handle());
     }
+}
+
+RECT TSetupForm::PageArea() const
+{
+    SendMessageA(PageControl1, TCM_SETITEMSIZE, 0, MAKELPARAM(Scaled(20, dpi_), Scaled(4, dpi_)));
+    RECT area{};
+    GetClientRect(PageControl1, &area);
+    SendMessageA(PageControl1, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
+    return area;
+}
+
+void TSetupForm::LoadImageIcons()
+{
+    const int artScale = ArtScale(dpi_);
+    for (auto [image, icon] : {std::pair{IconImage, &programIcon_}, std::pair{Image1, &simulatorIcon_}}) {
+        // Drawn for the scale; the control is as large as its icon.
+        TIconHandle scaled = LoadArtIcon(SpecOf(image)->Icon, artScale, 32 * artScale / 100);
+        SendMessageA(image, STM_SETICON, reinterpret_cast<WPARAM>(scaled.get()), 0);
+        *icon = std::move(scaled);
+    }
+}
+
+void TSetupForm::ApplyLayout()
+{
+    SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(Font(TFontRole::Form)), FALSE);
+    for (const auto& [window, spec] : specs_) {
+        const RECT place = ControlBounds(*spec, WindowText(window));
+        SetWindowPos(window, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(Font(spec->Font)), FALSE);
+        if (spec->Button)
+            (this->*spec->Button).LoadGlyph(ArtScale(dpi_));
+    }
+    const RECT area = PageArea();
+    for (HWND page : TabSheets)
+        SetWindowPos(page, nullptr, area.left, area.top, area.right - area.left, area.bottom - area.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    LoadImageIcons();
+    SendMessageA(LangCombo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), Scaled(15, dpi_));
 }
 
 const TControlSpec* TSetupForm::SpecOf(HWND window) const
@@ -169,7 +199,7 @@ void TSetupForm::SetLabelText(HWND label, const std::string& text)
     SetWindowTextA(label, text.c_str());
     const TControlSpec* spec = SpecOf(label);
     if (spec && spec->Sizing != TSizing::Fixed) {
-        const RECT place = LabelBounds(*spec, TextSize(Font(spec->Font), text));
+        const RECT place = ControlBounds(*spec, text);
         SetWindowPos(label, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
     }

@@ -4,21 +4,23 @@
 #include "platform/visual_style.h"
 #include "platform/win_error.h"
 #include "setup/application.h"
+#include "setup/artwork.h"
 
 #include "platform/common_controls.h"
 #include <vsstyle.h>
 
 namespace {
 
-constexpr int GlyphSpacing = 4; // between glyph and caption
+// Between glyph and caption: 4 pixels beside the 24-pixel glyph, in step with it at every scale.
+int GlyphSpacing(SIZE glyph)
+{
+    return glyph.cx / 6;
+}
 
 // The glyph strip as an image list; the bottom-left pixel's colour is transparent.
-TImageListHandle LoadGlyphs(const char* resource, int imageCount, SIZE& imageSize)
+TImageListHandle LoadGlyphs(const char* resource, int artScale, int imageCount, SIZE& imageSize)
 {
-    TBitmapHandle strip(static_cast<HBITMAP>(
-        LoadImageA(GetModuleHandleA(nullptr), resource, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-    if (!strip)
-        throw Exception(std::string("Cannot load the glyph ") + resource + ". " + SystemErrorText(GetLastError()));
+    const TBitmapHandle strip = LoadArtBitmap(resource, artScale);
     BITMAP info{};
     GetObjectA(strip.get(), sizeof info, &info);
     imageSize = SIZE{info.bmWidth / imageCount, info.bmHeight};
@@ -42,12 +44,20 @@ TGlyphButton::~TGlyphButton()
         CommonControls::RemoveWindowSubclass(handle_, SubclassProc, 1);
 }
 
+void TGlyphButton::LoadGlyph(int artScale)
+{
+    glyphs_ = LoadGlyphs(resource_, artScale, imageCount_, glyphSize_);
+    if (handle_)
+        InvalidateRect(handle_, nullptr, FALSE);
+}
+
 void TGlyphButton::Create(HWND parent, int id, const std::string& caption, const RECT& bounds, HFONT font,
-                          const TOptions& options)
+                          const TOptions& options, int artScale)
 {
     imageCount_ = options.ImageCount;
     flat_ = options.Flat;
-    glyphs_ = LoadGlyphs(options.GlyphResource, imageCount_, glyphSize_);
+    resource_ = options.GlyphResource;
+    LoadGlyph(artScale);
     // No WS_TABSTOP: the button is for the mouse only.
     handle_ = CreateWindowExA(0, WC_BUTTONA, caption.c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | BS_OWNERDRAW,
                               bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
@@ -169,7 +179,7 @@ void TGlyphButton::Draw(const DRAWITEMSTRUCT& item) const
         GetTextExtentPoint32A(dc, caption, length, &text);
 
     // Glyph and caption side by side, centred together.
-    const int total = glyphSize_.cx + (length > 0 ? GlyphSpacing + text.cx : 0);
+    const int total = glyphSize_.cx + (length > 0 ? GlyphSpacing(glyphSize_) + text.cx : 0);
     const int left = content.left + (content.right - content.left - total) / 2 + shift.x;
     const int middle = (content.top + content.bottom) / 2 + shift.y;
     const int glyphTop = middle - glyphSize_.cy / 2;
@@ -183,7 +193,7 @@ void TGlyphButton::Draw(const DRAWITEMSTRUCT& item) const
         CommonControls::ImageList_Draw(glyphs_.get(), 0, dc, left, glyphTop, ILD_TRANSPARENT);
     }
     if (length > 0) {
-        RECT textRect{left + glyphSize_.cx + GlyphSpacing, middle - text.cy / 2, content.right, middle - text.cy / 2 + text.cy};
+        RECT textRect{left + glyphSize_.cx + GlyphSpacing(glyphSize_), middle - text.cy / 2, content.right, middle - text.cy / 2 + text.cy};
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, GetSysColor(disabled ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
         DrawTextA(dc, caption, length, &textRect, DT_SINGLELINE | DT_NOPREFIX | DT_LEFT | DT_TOP);

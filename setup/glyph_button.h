@@ -10,7 +10,8 @@
 class TGlyphButton {
 public:
     struct TOptions {
-        const char* GlyphResource; // bitmap, images side by side, bottom-left pixel transparent
+        const char* GlyphResource; // bitmap, images side by side, bottom-left pixel transparent;
+                                   // with "_125", "_150" or "_200" added, drawn for that scale
         int ImageCount;            // 1, or 2 when the second image is the disabled state
         bool Flat;                 // no frame unless the mouse is over it
     };
@@ -20,10 +21,15 @@ public:
     TGlyphButton(const TGlyphButton&) = delete;
     TGlyphButton& operator=(const TGlyphButton&) = delete;
 
+    // artScale is the scale the glyph was drawn for: 100, 125, 150 or 200.
     void Create(HWND parent, int id, const std::string& caption, const RECT& bounds, HFONT font,
-                const TOptions& options);
+                const TOptions& options, int artScale);
+
+    // The glyph drawn for another display scale.
+    void LoadGlyph(int artScale);
 
     HWND Handle() const { return handle_; }
+    SIZE GlyphSize() const { return glyphSize_; }
     // Null shows the class cursor (the arrow).
     void SetCursor(HCURSOR cursor) { cursor_ = cursor; }
 
@@ -38,6 +44,7 @@ private:
     void DrawFrame(HDC dc, const RECT& bounds, bool pressed, bool disabled, RECT& content, POINT& shift) const;
 
     HWND handle_ = nullptr;
+    const char* resource_ = nullptr;
     TImageListHandle glyphs_;
     SIZE glyphSize_{};
     int imageCount_ = 1;

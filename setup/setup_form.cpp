@@ -8,6 +8,7 @@
 #include "platform/modal_support.h"
 #include "platform/shell_open.h"
 #include "setup/application.h"
+#include "setup/artwork.h"
 #include "setup/controls.h"
 #include "shell/known_folders.h"
 #include "shell/language.h"
@@ -42,21 +43,37 @@ TSetupForm::TSetupForm(TInstaller installer) : installer_(std::move(installer))
         };
     INITCOMMONCONTROLSEX classes{sizeof classes, ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES};
     CommonControls::InitCommonControlsEx(&classes);
-    CreateFonts();
 
-    // The class lives as long as the form, so that its icons can go with it.
-    classIcon_ = LoadIconResource("MAINICON", GetSystemMetrics(SM_CXICON));
-    classSmallIcon_ = LoadIconResource("MAINICON", GetSystemMetrics(SM_CXSMICON));
+    // The class lives as long as the form, so that its icons can go with it;
+    // they are the system's sizes, at the system's DPI.
+    dpi_ = WindowDpi(nullptr);
+    classIcon_ = LoadArtIcon("MAINICON", ArtScale(dpi_), GetSystemMetrics(SM_CXICON));
+    classSmallIcon_ = LoadArtIcon("MAINICON", ArtScale(dpi_), GetSystemMetrics(SM_CXSMICON));
     RegisterWindowClass(FormClass, classIcon_.get(), classSmallIcon_.get());
-    RECT frame{0, 0, ClientWidth, ClientHeight};
-    AdjustWindowRectEx(&frame, FormStyle, FALSE, 0);
+    // The window may yet come up on a monitor of another DPI, which it then takes.
+    CreateHandle(FormClass, 0, FormStyle, Application::Title, 0, 0, 0, 0);
+    dpi_ = WindowDpi(Handle());
+    const RECT frame = FrameForClient(Scaled(ClientWidth, dpi_), Scaled(ClientHeight, dpi_), FormStyle, 0, dpi_);
     const int width = frame.right - frame.left, height = frame.bottom - frame.top;
     const POINT origin = CentredIn(NearestMonitorRect(nullptr), width, height);
-    CreateHandle(FormClass, 0, FormStyle, Application::Title, origin.x, origin.y, width, height);
+    SetWindowPos(Handle(), nullptr, origin.x, origin.y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
     if (!Application::MainWindow())
         Application::SetMainWindow(Handle());
+    CreateFonts();
     SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(Font(TFontRole::Form)), FALSE);
     CreateControls();
+}
+
+void TSetupForm::OnDpiChanged(int dpi, const RECT& suggested)
+{
+    // The old fonts stay until every control has its new one.
+    const auto oldFonts = std::move(fonts_);
+    dpi_ = dpi;
+    CreateFonts();
+    SetWindowPos(Handle(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    ApplyLayout();
+    PaintBackground();
 }
 
 TSetupForm::~TSetupForm()
@@ -376,6 +393,9 @@ LRESULT TSetupForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_ACTIVATE:
         OnActivate(wParam);
+        return 0;
+    case WM_DPICHANGED:
+        OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return 0;
     case WM_SYSCOLORCHANGE:
         background_.Compose();

@@ -10,6 +10,7 @@
 #include "setup/glyph_button.h"
 #include "setup/window.h"
 
+#include <array>
 #include <functional>
 #include <string>
 #include <vector>
@@ -57,6 +58,8 @@ public:
     bool Closed() const { return closed_; }
     bool Installing() const { return installing_; }
     HBITMAP BakPicture() const { return background_.Picture(); }
+    // The DPI the window is laid out for; 96 is the design's.
+    int Dpi() const { return dpi_; }
 
     TSetupState State;
 
@@ -92,6 +95,12 @@ private:
     void CreateControls();
     void CreatePages();
     void CreateControl(const TControlSpec& spec, int id);
+    RECT ControlBounds(const TControlSpec& spec, const std::string& text) const;
+    RECT PageArea() const;
+    void LoadImageIcons();
+    // Places and sizes every control, fonts and artwork included, for dpi_.
+    void ApplyLayout();
+    void OnDpiChanged(int dpi, const RECT& suggested);
     HWND ParentWindow(int parent) const;
     HFONT Font(TFontRole role) const;
     const TControlSpec* SpecOf(HWND window) const;
@@ -109,7 +118,8 @@ private:
     void OnActivate(WPARAM wParam);
 
     TInstaller installer_;
-    TFontHandle fonts_[static_cast<int>(TFontRole::Count)];
+    int dpi_ = 96;
+    std::array<TFontHandle, static_cast<std::size_t>(TFontRole::Count)> fonts_;
     TIconHandle classIcon_, classSmallIcon_;     // the window class's, while the form exists
     TIconHandle programIcon_, simulatorIcon_;    // IconImage's and Image1's
     std::vector<std::pair<HWND, const TControlSpec*>> specs_; // every standard control's row

@@ -1,26 +1,29 @@
 #!/usr/bin/env bash
 # Runs one Windows program under Wine for the tests.
 #
-#   wine-run.sh --prefix DIR --wine LOADER [--drive L:=UNIXDIR] PROGRAM [ARGS...]
+#   wine-run.sh --prefix DIR --wine LOADER [--drive L:=UNIXDIR] [--dpi N] PROGRAM [ARGS...]
 #   wine-run.sh --prefix DIR --wine LOADER --stop
 #
 # The prefix is made once per build folder (Desktop and Documents become
 # plain folders inside it, so nothing is written outside the prefix, and
 # Wine's own fonts are in its Fonts folder), the wineserver stays up between
 # runs, the locale is fixed, and a private Xvfb is started when there is no
-# display. --drive maps a folder as a drive letter for this run only.
+# display. --drive maps a folder as a drive letter for this run only; --dpi
+# sets the prefix's display DPI (96 is 100 % scale) from this run on.
 # --stop ends the prefix's wineserver and that Xvfb.
 set -euo pipefail
 
 prefix=
 wine=wine
 drive=
+dpi=
 stop=
 while [ $# -gt 0 ]; do
   case "$1" in
     --prefix) prefix=$2; shift 2 ;;
     --wine) wine=$2; shift 2 ;;
     --drive) drive=$2; shift 2 ;;
+    --dpi) dpi=$2; shift 2 ;;
     --stop) stop=1; shift ;;
     *) break ;;
   esac
@@ -98,6 +101,9 @@ fi
 if [ ! -f "$prefix/.qova-unmanaged" ]; then
   "$wine" reg add 'HKCU\Software\Wine\AppDefaults\win_tests.exe\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
   touch "$prefix/.qova-unmanaged"
+fi
+if [ -n "$dpi" ]; then
+  "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
 fi
 "$server" -p >/dev/null 2>&1 < /dev/null || true
 # The drive's link is made after the prefix is ready, which may recreate it.

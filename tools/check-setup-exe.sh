@@ -27,4 +27,5 @@ grep -q "^--type=16 --name=1 " <<<"$list" || fail "no version resource"
 manifest=$(wrestool -x --raw --type=24 --name=1 "$exe")
 grep -q 'name="Microsoft.Windows.Common-Controls" version="6.0.0.0"' <<<"$manifest" || fail "manifest without common controls 6.0"
 grep -q 'requestedExecutionLevel level="requireAdministrator"' <<<"$manifest" || fail "manifest does not ask for administrator rights"
+grep -q '<dpiAwareness[^>]*>PerMonitorV2' <<<"$manifest" || fail "manifest does not declare per-monitor DPI awareness"
 echo "setup.exe: PE32 i386 GUI, $(stat -c %s "$exe") bytes, system DLLs only"

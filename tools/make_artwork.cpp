@@ -1,10 +1,17 @@
 // Draws the wizard's artwork and writes it in the formats the resource
 // compiler takes: the program icon (48, 32 and 16 pixels at 4, 8 and 32
 // bits per pixel), the two 32 x 32 application icons at 24 bits per pixel,
-// and the button glyphs as 24-bit bitmaps on magenta. Pure arithmetic, no
-// randomness: the same sources give the same bytes.
+// and the button glyphs as 24-bit bitmaps on magenta. Each picture is drawn
+// again, from its shapes and never resampled, for 125, 150 and 200 % display
+// scale (and the program icon at the class icons' sizes for each); those
+// are written zlib-compressed, with scaled.rc embedding them as type
+// ARTWORK, since as plain bitmaps they would add some 150 KB to a program
+// people download. Pure arithmetic, no randomness: the same sources give the
+// same bytes.
 //
 //   make_artwork OUT_DIR
+#include <zlib.h>
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -431,6 +438,17 @@ std::vector<uint8_t> IconFile(const std::vector<TIconEntry>& entries)
     return out;
 }
 
+// One complete zlib stream, as the installer inflates its resources.
+std::vector<uint8_t> Compressed(const std::vector<uint8_t>& data)
+{
+    uLongf size = compressBound(static_cast<uLong>(data.size()));
+    std::vector<uint8_t> packed(size);
+    if (compress2(packed.data(), &size, data.data(), static_cast<uLong>(data.size()), 9) != Z_OK)
+        throw std::runtime_error("zlib could not compress the artwork");
+    packed.resize(size);
+    return packed;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -462,6 +480,35 @@ int main(int argc, char** argv)
                                                       24));
         WriteFile(out / "glyph_exit.bmp", GlyphBitmap({Render(CrossPicture(), 24, 24)}, 24));
         WriteFile(out / "glyph_folder.bmp", GlyphBitmap({Render(FolderPicture(), 16, 16)}, 16));
+
+        std::string script = "// Written by make_artwork: the pictures for the larger display scales.\n";
+        const auto addScaled = [&](const std::string& resource, const std::vector<uint8_t>& bytes) {
+            std::string file = resource + ".z";
+            std::transform(file.begin(), file.end(), file.begin(), [](unsigned char c) { return std::tolower(c); });
+            WriteFile(out / file, Compressed(bytes));
+            script += resource + " ARTWORK \"" + file + "\"\n";
+        };
+        for (int scale : {125, 150, 200}) {
+            const std::string suffix = "_" + std::to_string(scale);
+            const auto scaled = [scale](int size) { return size * scale / 100; };
+            const int app = scaled(32), glyph = scaled(24), folder = scaled(16);
+            std::vector<TIconEntry> classIcons;
+            for (int size : {scaled(32), scaled(16)})
+                classIcons.push_back({size, 32, IconImage(Render(ProgramPicture(), size, size), size, 32)});
+            addScaled("MAINICON" + suffix, IconFile(classIcons));
+            addScaled("QOVAICON" + suffix, IconFile({{app, 24, IconImage(Render(ProgramPicture(), app, app), app, 24)}}));
+            addScaled("QOVASIMICON" + suffix,
+                      IconFile({{app, 24, IconImage(Render(SimulatorPicture(), app, app), app, 24)}}));
+            addScaled("GLYPH_CONTINUE" + suffix, GlyphBitmap({Render(ArrowPicture(Green, true), glyph, glyph),
+                                                              Render(ArrowPicture(Grey, true), glyph, glyph)},
+                                                             glyph));
+            addScaled("GLYPH_BACK" + suffix, GlyphBitmap({Render(ArrowPicture(Green, false), glyph, glyph),
+                                                          Render(ArrowPicture(Grey, false), glyph, glyph)},
+                                                         glyph));
+            addScaled("GLYPH_EXIT" + suffix, GlyphBitmap({Render(CrossPicture(), glyph, glyph)}, glyph));
+            addScaled("GLYPH_FOLDER" + suffix, GlyphBitmap({Render(FolderPicture(), folder, folder)}, folder));
+        }
+        WriteFile(out / "scaled.rc", std::vector<uint8_t>(script.begin(), script.end()));
     } catch (const std::exception& e) {
         std::cerr << "make_artwork: " << e.what() << "\n";
         return 1;

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs one end-to-end scenario in a fresh Wine prefix of its own.
 #
-#   run-e2e.sh --wine LOADER --work DIR --name NAME [--dll-overrides LIST] -- PROGRAM [ARGS...]
+#   run-e2e.sh --wine LOADER --work DIR --name NAME [--dll-overrides LIST] [--dpi N] -- PROGRAM [ARGS...]
 #
 # A template prefix is booted once under DIR; each scenario gets a copy of
 # it (a few seconds instead of a boot), set to run in Wine's virtual
@@ -9,13 +9,14 @@
 # Screenshots (PNG) and figures land in DIR/NAME.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-wine=wine work= name= overrides=
+wine=wine work= name= overrides= dpi=
 while [ $# -gt 0 ]; do
   case "$1" in
     --wine) wine=$2; shift 2 ;;
     --work) work=$2; shift 2 ;;
     --name) name=$2; shift 2 ;;
     --dll-overrides) overrides=$2; shift 2 ;;
+    --dpi) dpi=$2; shift 2 ;;
     --) shift; break ;;
     *) echo "run-e2e.sh: unknown option $1" >&2; exit 2 ;;
   esac
@@ -66,7 +67,7 @@ cp -a "$template" "$prefix"
 
 set +e
 QOVA_E2E_OUT="Z:$(printf '%s' "$out" | tr / '\\')" QOVA_EXTRA_DLLOVERRIDES=$overrides \
-  "$here/../wine-run.sh" --prefix "$prefix" --wine "$wine" "$@"
+  "$here/../wine-run.sh" --prefix "$prefix" --wine "$wine" ${dpi:+--dpi "$dpi"} "$@"
 rc=$?
 set -e
 

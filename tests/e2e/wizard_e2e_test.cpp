@@ -374,6 +374,25 @@ TEST_F(WizardEndToEnd, ExitOnTheShortcutsPageLeavesOnlyTheSettingsFolder)
     EXPECT_EQ("<missing>", RegText(HKEY_LOCAL_MACHINE, UninstallKey, "DisplayName"));
 }
 
+// At 150 % scale the window is the design's 380 x 226 scaled, drawn crisp:
+// the screenshots of its first two pages are for looking at.
+TEST_F(WizardEndToEnd, DrawnAtTheDisplaysScale)
+{
+    const int dpi = std::stoi(Env("QOVA_E2E_DPI"));
+    TWizard wizard(setupExe);
+    ASSERT_TRUE(wizard.Start());
+    RECT client{};
+    GetClientRect(wizard.Main, &client);
+    EXPECT_EQ(MulDiv(380, dpi, 96), client.right);
+    EXPECT_EQ(MulDiv(226, dpi, 96), client.bottom);
+    wizard.Screenshot(wizard.Main, "1-welcome");
+    ASSERT_TRUE(wizard.Next(1));
+    wizard.Screenshot(wizard.Main, "2-folder");
+    ClickWithMouse(wizard.ExitBt);
+    wizard.Answer(wizard.Dialog(), "&Yes");
+    EXPECT_EQ(0, wizard.Exit());
+}
+
 // What the process has loaded under that file name, with full paths.
 std::vector<std::string> LoadedModules(HANDLE process, const std::string& fileName)
 {

@@ -284,4 +284,91 @@ TEST_F(SetupFormTest, GradientIsDrawnTransparentlyBehindTheProductName)
     EXPECT_EQ(RGB(level, level, level), GetPixel(dc, x, label.top));
 }
 
+// ---- At the display's scale ----
+
+// The window as laid out for dpi: the 96-DPI design scaled by its edges,
+// fonts scaled, and the artwork drawn for the nearest scale at or above.
+void ExpectLaidOutFor(const TSetupForm& form, int dpi)
+{
+    SCOPED_TRACE("at " + std::to_string(dpi) + " DPI");
+    const auto s = [dpi](int v) { return MulDiv(v, dpi, 96); };
+    RECT client{};
+    GetClientRect(form.Handle(), &client);
+    EXPECT_EQ(s(380), client.right);
+    EXPECT_EQ(s(226), client.bottom);
+    const auto expectAt = [&](HWND window, int left, int top, int width, int height) {
+        const RECT place = RectInParent(window);
+        EXPECT_EQ(s(left), place.left) << WindowText(window);
+        EXPECT_EQ(s(top), place.top) << WindowText(window);
+        EXPECT_EQ(s(left + width), place.right) << WindowText(window);
+        EXPECT_EQ(s(top + height), place.bottom) << WindowText(window);
+    };
+    expectAt(form.ContinueBt.Handle(), 170, 174, 95, 30);
+    expectAt(form.PageControl1, 63, 33, 313, 138);
+    expectAt(form.BottomPanel, 0, 206, 380, 20);
+    expectAt(form.BakImage, 0, 0, 380, 206);
+    expectAt(form.FolderEdit, 14, 51, 250, 21);
+    expectAt(form.StartIconCheck, 84, 68, 139, 17);
+    EXPECT_EQ(s(375), RectInParent(form.Link).right) << "right-aligned labels keep their scaled edge";
+    EXPECT_EQ(s(130), RectInParent(form.Label12).right);
+
+    const auto fontHeight = [](HWND window) {
+        LOGFONTA font{};
+        GetObjectA(reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0)), sizeof font, &font);
+        return font.lfHeight;
+    };
+    EXPECT_EQ(s(-11), fontHeight(form.FolderEdit));
+    EXPECT_EQ(s(-15), fontHeight(form.ProductNameLabel));
+    EXPECT_EQ(s(-12), fontHeight(form.Label8));
+
+    const int art = dpi <= 96 ? 100 : dpi <= 120 ? 125 : dpi <= 144 ? 150 : 200;
+    EXPECT_EQ(24 * art / 100, form.ContinueBt.GlyphSize().cx);
+    EXPECT_EQ(16 * art / 100, form.SelectFolderBt.GlyphSize().cx);
+    ICONINFO icon{};
+    ASSERT_TRUE(GetIconInfo(reinterpret_cast<HICON>(SendMessageA(form.IconImage, STM_GETICON, 0, 0)), &icon));
+    const TBitmapHandle colour(icon.hbmColor), mask(icon.hbmMask);
+    BITMAP bits{};
+    GetObjectA(colour.get(), sizeof bits, &bits);
+    EXPECT_EQ(32 * art / 100, bits.bmWidth);
+
+    // The gradient keeps its levels from edge to edge.
+    BITMAP picture{};
+    GetObjectA(form.BakPicture(), sizeof picture, &picture);
+    EXPECT_EQ(s(380), picture.bmWidth);
+    EXPECT_EQ(s(206), picture.bmHeight);
+}
+
+// Run with the other tests at 96 DPI, and again in prefixes set to 120, 144
+// and 192 (QOVA_EXPECTED_DPI).
+TEST_F(SetupFormTest, LaidOutForTheDisplaysDpi)
+{
+    const std::string expected = Env("QOVA_EXPECTED_DPI");
+    const int dpi = expected.empty() ? 96 : std::stoi(expected);
+    Open();
+    EXPECT_EQ(dpi, form->Dpi());
+    ExpectLaidOutFor(*form, dpi);
+}
+
+TEST_F(SetupFormTest, MovedToAMonitorOfAnotherScaleItLaysItselfOutAgain)
+{
+    Open();
+    ToPage(1);
+    const int start = form->Dpi();
+    for (int dpi : {144, 120, 192, start}) {
+        // The suggested rectangle the system sends: the same client area, scaled.
+        RECT suggested{0, 0, MulDiv(380, dpi, 96), MulDiv(226, dpi, 96)};
+        AdjustWindowRectEx(&suggested, static_cast<DWORD>(GetWindowLongPtrA(form->Handle(), GWL_STYLE)), FALSE,
+                           static_cast<DWORD>(GetWindowLongPtrA(form->Handle(), GWL_EXSTYLE)));
+        OffsetRect(&suggested, 10 - suggested.left, 20 - suggested.top);
+        SendMessageA(form->Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+        EXPECT_EQ(dpi, form->Dpi());
+        RECT frame{};
+        GetWindowRect(form->Handle(), &frame);
+        EXPECT_EQ(10, frame.left);
+        EXPECT_EQ(20, frame.top);
+        ExpectLaidOutFor(*form, dpi);
+        ExpectOnPage(1);
+    }
+}
+
 } // namespace

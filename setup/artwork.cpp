@@ -1,0 +1,89 @@
+#include "setup/artwork.h"
+
+#include "engine/extract_resource.h"
+#include "platform/errors.h"
+#include "platform/win_error.h"
+#include "setup/controls.h"
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+const char* const ArtworkType = "ARTWORK";
+
+// The name the picture is stored under at that scale.
+std::string StoredName(const char* name, int artScale)
+{
+    return std::string(name) + "_" + std::to_string(artScale);
+}
+
+// A BMP file in memory as a DIB section.
+TBitmapHandle BitmapFromFile(const std::vector<uint8_t>& file)
+{
+    BITMAPFILEHEADER header{};
+    if (file.size() < sizeof header + sizeof(BITMAPINFOHEADER))
+        return {};
+    std::memcpy(&header, file.data(), sizeof header);
+    const auto* info = reinterpret_cast<const BITMAPINFO*>(file.data() + sizeof header);
+    const BITMAPINFOHEADER& format = info->bmiHeader;
+    const size_t rowBytes = ((static_cast<size_t>(format.biWidth) * format.biBitCount + 31) / 32) * 4;
+    const size_t bytes = rowBytes * static_cast<size_t>(format.biHeight < 0 ? -format.biHeight : format.biHeight);
+    if (header.bfOffBits > file.size() || file.size() - header.bfOffBits < bytes)
+        return {};
+    void* bits = nullptr;
+    TBitmapHandle bitmap(CreateDIBSection(nullptr, info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (bitmap)
+        std::memcpy(bits, file.data() + header.bfOffBits, bytes);
+    return bitmap;
+}
+
+// The image of that size in an .ico file in memory.
+TIconHandle IconFromFile(const std::vector<uint8_t>& file, int size)
+{
+    struct TEntry {
+        BYTE Width, Height, Colours, Reserved;
+        WORD Planes, BitCount;
+        DWORD Bytes, Offset;
+    };
+    if (file.size() < 6)
+        return {};
+    WORD count = 0;
+    std::memcpy(&count, file.data() + 4, sizeof count);
+    for (WORD i = 0; i < count; ++i) {
+        TEntry entry{};
+        const size_t at = 6 + static_cast<size_t>(i) * sizeof entry;
+        if (file.size() < at + sizeof entry)
+            return {};
+        std::memcpy(&entry, file.data() + at, sizeof entry);
+        if (entry.Width != size || entry.Offset > file.size() || file.size() - entry.Offset < entry.Bytes)
+            continue;
+        return TIconHandle(CreateIconFromResourceEx(const_cast<BYTE*>(file.data() + entry.Offset), entry.Bytes, TRUE,
+                                                    0x00030000, size, size, LR_DEFAULTCOLOR));
+    }
+    return {};
+}
+
+} // namespace
+
+TBitmapHandle LoadArtBitmap(const char* name, int artScale)
+{
+    TBitmapHandle bitmap;
+    if (artScale == 100)
+        bitmap.reset(static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), name, IMAGE_BITMAP, 0, 0,
+                                                     LR_CREATEDIBSECTION)));
+    else
+        bitmap = BitmapFromFile(InflateResource(ArtworkType, StoredName(name, artScale)));
+    if (!bitmap)
+        throw Exception(std::string("Cannot load the glyph ") + name + ". " + SystemErrorText(GetLastError()));
+    return bitmap;
+}
+
+TIconHandle LoadArtIcon(const char* name, int artScale, int size)
+{
+    if (artScale != 100)
+        if (TIconHandle icon = IconFromFile(InflateResource(ArtworkType, StoredName(name, artScale)), size))
+            return icon;
+    // A size the build drew for no scale: the system fits the nearest.
+    return LoadIconResource(name, size);
+}

@@ -1,0 +1,15 @@
+// The window's pictures, drawn at build time for each display scale: 100,
+// 125, 150 or 200 % (ArtScale). Those for 100 % are plain bitmap and icon
+// resources; the others are compressed, of type ARTWORK, under the same
+// name with the scale added ("GLYPH_BACK_150").
+#pragma once
+
+#include "platform/handle.h"
+
+// A bitmap picture as a device-independent bitmap; raises "Cannot load the
+// glyph ..." when it is missing.
+TBitmapHandle LoadArtBitmap(const char* name, int artScale);
+
+// An icon picture at size pixels, one the build drew for that scale (else
+// the system fits the 100 % picture); empty when missing.
+TIconHandle LoadArtIcon(const char* name, int artScale, int size);
