@@ -79,7 +79,7 @@ void TSetupForm::CreateControl(const TControlSpec& spec, int id)
 void TSetupForm::CreateControls()
 {
     // The window's own controls first: the panel and the pages hold the rest.
-    int id = FirstControlId;
+    const int id = FirstControlId;
     for (std::size_t i = 0; i < FormLayoutSize; ++i)
         if (FormLayout[i].Parent == OnWindow)
             CreateControl(FormLayout[i], id + static_cast<int>(i));
@@ -137,7 +137,7 @@ void TSetupForm::CreatePages()
         item.pszText = const_cast<char*>("");
         SendMessageA(PageControl1, TCM_INSERTITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
     }
-    const RECT area = PageArea();
+    const RECT area = SizeTabs();
     for (int i = 0; i < PageCount; ++i) {
         TabSheets[i] = ::CreateControl(PageControl1, WC_STATICA, "",
                                        (i == 0 ? WS_VISIBLE : 0) | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | SS_NOPREFIX,
@@ -146,7 +146,7 @@ void TSetupForm::CreatePages()
     }
 }
 
-RECT TSetupForm::PageArea() const
+RECT TSetupForm::SizeTabs()
 {
     SendMessageA(PageControl1, TCM_SETITEMSIZE, 0, MAKELPARAM(Scaled(20, dpi_), Scaled(4, dpi_)));
     RECT area{};
@@ -177,7 +177,7 @@ void TSetupForm::ApplyLayout()
         if (spec->Button)
             (this->*spec->Button).LoadGlyph(ArtScale(dpi_));
     }
-    const RECT area = PageArea();
+    const RECT area = SizeTabs();
     for (HWND page : TabSheets)
         SetWindowPos(page, nullptr, area.left, area.top, area.right - area.left, area.bottom - area.top,
                      SWP_NOZORDER | SWP_NOACTIVATE);

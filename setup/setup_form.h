@@ -96,7 +96,8 @@ private:
     void CreatePages();
     void CreateControl(const TControlSpec& spec, int id);
     RECT ControlBounds(const TControlSpec& spec, const std::string& text) const;
-    RECT PageArea() const;
+    // Sizes the tabs for dpi_; the page area they leave.
+    RECT SizeTabs();
     void LoadImageIcons();
     // Places and sizes every control, fonts and artwork included, for dpi_.
     void ApplyLayout();
