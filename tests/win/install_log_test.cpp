@@ -1,5 +1,6 @@
 // The install log as the uninstaller sees it: real profile files under Wine.
 #include "engine/install_log.h"
+#include "platform/unique_handle.h"
 
 #include "test_support.h"
 
@@ -134,14 +135,10 @@ TEST_F(InstallLogTest, WriteIntoReadOnlyLogRaisesAndKeepsCounter)
     const std::string path = dir / "install.log";
     testing_support::WriteBytes(path, "[Files]\r\n");
     ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
-    {
-        // Wine run as root writes read-only files all the same.
-        HANDLE probe = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-        if (probe != INVALID_HANDLE_VALUE) {
-            CloseHandle(probe);
-            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            GTEST_SKIP() << "this system lets the process write read-only files";
-        }
+    // Wine run as root writes read-only files all the same.
+    if (TFileHandle(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr))) {
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        GTEST_SKIP() << "this system lets the process write read-only files";
     }
     Open(path);
     ExpectRefusedWrite(log, path);
