@@ -3,6 +3,11 @@
 # target's root. The program has one thread; the posix model would link
 # winpthreads (some 32 KB of setup.exe) for the runtime's own locks alone.
 set(CMAKE_SYSTEM_NAME Windows)
+# A build folder configured before keeps its compilers in the cache.
+if(CMAKE_CXX_COMPILER MATCHES "-posix$")
+    message(FATAL_ERROR "${CMAKE_BINARY_DIR} was configured with the posix thread model's compilers; "
+        "configure it again with --fresh (the tools/ scripts do so themselves)")
+endif()
 find_program(CMAKE_C_COMPILER NAMES ${MINGW_TRIPLET}-gcc-win32 REQUIRED)
 find_program(CMAKE_CXX_COMPILER NAMES ${MINGW_TRIPLET}-g++-win32 REQUIRED)
 find_program(CMAKE_RC_COMPILER NAMES ${MINGW_TRIPLET}-windres windres REQUIRED)

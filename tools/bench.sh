@@ -9,6 +9,8 @@
 # extraction figures of the stand-in build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# Build folders configured with the posix thread model's compilers start afresh.
+fresh() { if grep -qs 'mingw32-g++-posix' "$1/CMakeCache.txt"; then echo --fresh; fi; }
 tools/install-deps.sh >/dev/null
 rounds=${1:-7}
 if tools/can-run-32bit.sh; then preset=win32 wine=wine; else preset=win64 wine=/usr/lib/wine/wine64; fi
@@ -21,10 +23,10 @@ echo "== building ($preset; the vendor-shaped payload's first packing takes abou
 cmake -S bench/host -B "$bench/host" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$bench/host" >/dev/null
 "$bench/host/make_vendor_payload" "$bench/vendor-payload"
-cmake --preset "$preset" -DQOVA_BUILD_TESTS=ON >/dev/null
+cmake --preset "$preset" $(fresh "build/$preset") -DQOVA_BUILD_TESTS=ON >/dev/null
 cmake --build --preset "$preset" --target setup wizard_bench empty_window payload_bench >/dev/null
 vendor_build=$bench/vendor-$preset
-cmake --preset "$preset" -B "$vendor_build" -DQOVA_BUILD_TESTS=ON -DQOVA_PAYLOAD_DIR="$bench/vendor-payload" >/dev/null
+cmake --preset "$preset" -B "$vendor_build" $(fresh "$vendor_build") -DQOVA_BUILD_TESTS=ON -DQOVA_PAYLOAD_DIR="$bench/vendor-payload" >/dev/null
 cmake --build "$vendor_build" -j2 --target setup wizard_bench empty_window >/dev/null
 
 winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
