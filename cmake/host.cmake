@@ -27,4 +27,8 @@ if(QOVA_BUILD_TESTS)
         target_link_options(zstream_fuzz PRIVATE -fsanitize=fuzzer)
         target_link_libraries(zstream_fuzz PRIVATE qova_engine_portable)
     endif()
+
+    # The benchmark's host programs, so that they keep building; tools/bench.sh
+    # builds its own optimised copies.
+    add_subdirectory(bench/host)
 endif()

@@ -3,6 +3,8 @@
 // state the form keeps of it.
 #pragma once
 
+#include "platform/profile_file.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -13,19 +15,19 @@ enum TLogKind : int32_t { lkFile = 0, lkFolder = 1 };
 class TInstallLog {
 public:
     // Does no file input or output.
-    explicit TInstallLog(std::string path) : path_(std::move(path)) {}
+    explicit TInstallLog(std::string path) : writer_(std::move(path)) {}
     TInstallLog(const TInstallLog&) = delete;
     TInstallLog& operator=(const TInstallLog&) = delete;
-    // Flushes the system's cached copy of the file.
-    ~TInstallLog();
+    // Closes the file and flushes the system's cached copy of it.
+    ~TInstallLog() = default;
 
     // One immediate write; raises "Unable to write to <log path>" when refused.
     void Write(const std::string& section, const std::string& key, const std::string& value);
 
-    const std::string& Path() const { return path_; }
+    const std::string& Path() const { return writer_.Path(); }
 
 private:
-    std::string path_;
+    TProfileWriter writer_;
 };
 
 // The log as the form holds it: the writer, absent until the installation

@@ -15,15 +15,27 @@ namespace {
 // The log's entries: some 40 paths of at most 260 characters each.
 constexpr uint64_t LogAllowance = 16 * 1024;
 
+// Bytes rounded up to whole clusters of a volume (cluster > 0). The
+// remainder by shifts and subtractions: a 64-bit division would link the
+// compiler's division helpers, 1.7 KB of setup.exe.
+uint64_t WholeClusters(uint64_t bytes, uint32_t cluster)
+{
+    uint64_t remainder = 0;
+    for (int bit = 63; bit >= 0; --bit) {
+        remainder = remainder << 1 | ((bytes >> bit) & 1);
+        if (remainder >= cluster)
+            remainder -= cluster;
+    }
+    return remainder ? bytes + (cluster - remainder) : bytes;
+}
+
 } // namespace
 
 void CheckPayloadTargets(const std::string& installDir)
 {
     TVolumeSpace space;
     const bool spaceKnown = QueryVolumeSpace(installDir, space);
-    const auto clusters = [&](uint64_t bytes) {
-        return (bytes + space.ClusterSize - 1) / space.ClusterSize * space.ClusterSize;
-    };
+    const auto clusters = [&](uint64_t bytes) { return WholeClusters(bytes, space.ClusterSize); };
     // Each new file is written beside the old one, which goes only when the
     // new one is complete: the peak is counted file by file, in clusters.
     int64_t extra = spaceKnown ? static_cast<int64_t>(clusters(LogAllowance)) : 0;

@@ -75,13 +75,3 @@ class EOleSysError : public Exception {
 public:
     using Exception::Exception;
 };
-
-// The text an error report shows for any exception that reached it.
-inline std::string ExceptionText(const std::exception& e)
-{
-    if (auto* own = dynamic_cast<const Exception*>(&e))
-        return own->Message();
-    if (dynamic_cast<const std::bad_alloc*>(&e))
-        return "Out of memory";
-    return e.what();
-}

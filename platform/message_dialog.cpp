@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <iterator>
 #include <vector>
 
 namespace {
@@ -198,17 +199,19 @@ void Layout(HWND dialog, const TDialogState& state)
     const RECT screen = NearestMonitorRect(nullptr);
     const SIZE text = MeasureText(dialog, *state.text, std::max<int>(200, (screen.right - screen.left) / 2));
 
-    std::vector<HWND> buttons;
-    std::vector<int> widths;
+    // At most one button of each kind.
+    HWND buttons[std::size(ButtonKinds)];
+    int widths[std::size(ButtonKinds)];
+    size_t count = 0;
     int buttonsWidth = 0;
     for (const auto& kind : ButtonKinds) {
         HWND button = GetDlgItem(dialog, kind.id);
         if (!button)
             continue;
         const int width = std::max(minButtonWidth, TextWidth(dialog, button) + 2 * marginX);
-        buttons.push_back(button);
-        widths.push_back(width);
-        buttonsWidth += width + (buttons.size() > 1 ? buttonGap : 0);
+        buttons[count] = button;
+        widths[count] = width;
+        buttonsWidth += width + (count++ > 0 ? buttonGap : 0);
     }
 
     const int textLeft = marginX + iconWidth + iconGap;
@@ -225,7 +228,7 @@ void Layout(HWND dialog, const TDialogState& state)
     SetWindowPos(GetDlgItem(dialog, TextId), nullptr, textLeft, marginY + (bodyHeight - text.cy) / 2, text.cx + 1,
                  text.cy, SWP_NOZORDER | SWP_NOACTIVATE);
     int left = (clientWidth - buttonsWidth) / 2;
-    for (size_t i = 0; i < buttons.size(); ++i) {
+    for (size_t i = 0; i < count; ++i) {
         SetWindowPos(buttons[i], nullptr, left, buttonTop, widths[i], buttonHeight, SWP_NOZORDER | SWP_NOACTIVATE);
         left += widths[i] + buttonGap;
     }

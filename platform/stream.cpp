@@ -6,7 +6,6 @@
 #include <cstring>
 #include <limits>
 #include <new>
-#include <stdexcept>
 
 int32_t TStream::Size()
 {
@@ -48,11 +47,13 @@ void TMemoryStream::SetSize(int32_t newSize)
 {
     if (newSize < 0)
         newSize = 0;
+    // Checked here: past the largest size the library raises a length
+    // error of whichever type its throwing helpers make.
+    if (static_cast<size_t>(newSize) > data_.max_size())
+        throw EOutOfMemoryStream();
     try {
         data_.resize(static_cast<size_t>(newSize));
     } catch (const std::bad_alloc&) {
-        throw EOutOfMemoryStream();
-    } catch (const std::length_error&) {
         throw EOutOfMemoryStream();
     }
     if (position_ > newSize)

@@ -27,8 +27,12 @@ std::string MessageOf(const std::exception_ptr& error)
 {
     try {
         std::rethrow_exception(error);
+    } catch (const Exception& e) {
+        return e.Message();
+    } catch (const std::bad_alloc&) {
+        return "Out of memory";
     } catch (const std::exception& e) {
-        return ExceptionText(e);
+        return e.what();
     } catch (...) {
         return "Unexpected failure";
     }

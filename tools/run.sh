@@ -9,6 +9,8 @@
 #   tools/run.sh [--keep-open]
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# Build folders configured with the posix thread model's compilers start afresh.
+fresh() { if grep -qs 'mingw32-g++-posix' "$1/CMakeCache.txt"; then echo --fresh; fi; }
 keep_open=
 case "${1:-}" in
   --keep-open) keep_open=1 ;;
@@ -17,7 +19,7 @@ case "${1:-}" in
 esac
 tools/install-deps.sh
 if tools/can-run-32bit.sh; then preset=win32 wine=wine; else preset=win64 wine=/usr/lib/wine/wine64; fi
-cmake --preset "$preset" -DQOVA_BUILD_TESTS=OFF >/dev/null
+cmake --preset "$preset" $(fresh "build/$preset") -DQOVA_BUILD_TESTS=OFF >/dev/null
 cmake --build --preset "$preset" --target setup
 exe=build/$preset/setup.exe
 prefix=$PWD/build/run-prefix

@@ -2,11 +2,13 @@
 # Builds everything and runs every test. Installs what is missing first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# Build folders configured with the posix thread model's compilers start afresh.
+fresh() { if grep -qs 'mingw32-g++-posix' "$1/CMakeCache.txt"; then echo --fresh; fi; }
 tools/install-deps.sh
 tools/check-layers.sh
 
 echo "== setup.exe for 32-bit Windows"
-cmake --preset win32 >/dev/null
+cmake --preset win32 $(fresh build/win32) >/dev/null
 cmake --build --preset win32
 tools/check-setup-exe.sh build/win32/setup.exe
 tools/check-reproducible.sh
@@ -19,7 +21,7 @@ trap 'tests/wine-run.sh --prefix "$PWD/build/$preset/wineprefix" --wine "$wine" 
 trap 'exit 130' INT
 trap 'exit 143' TERM
 echo "== tests under Wine ($preset)"
-cmake --preset "$preset" -DQOVA_BUILD_TESTS=ON >/dev/null
+cmake --preset "$preset" $(fresh "build/$preset") -DQOVA_BUILD_TESTS=ON >/dev/null
 cmake --build --preset "$preset"
 ctest --preset "$preset"
 

@@ -147,9 +147,9 @@ void TSetupProcess::Kill() const
         TerminateProcess(process_.get(), 99);
 }
 
-HWND TSetupProcess::FindMainWindow() const
+HWND TSetupProcess::FindVisibleWindow(const std::string& className) const
 {
-    return id_ ? FindTopWindow(id_, "TSetupForm") : nullptr;
+    return id_ ? FindTopWindow(id_, className) : nullptr;
 }
 
 bool TSetupProcess::FindDialog(TDialog& dialog) const

@@ -52,7 +52,9 @@ public:
     void Kill() const;
 
     // The visible main window (class TSetupForm), or null.
-    HWND FindMainWindow() const;
+    HWND FindMainWindow() const { return FindVisibleWindow("TSetupForm"); }
+    // A visible top-level window of this process of that class, or null.
+    HWND FindVisibleWindow(const std::string& className) const;
     // A visible top-level dialog of this process, when one is open.
     bool FindDialog(TDialog& dialog) const;
     bool WaitForDialog(TDialog& dialog, DWORD timeoutMs) const;

@@ -338,6 +338,15 @@ TEST(ZStream, ResultCodeTexts)
         EXPECT_EQ(text, ZLibErrorText(code)) << code;
 }
 
+// inflate's checksum of gzip streams (setup.exe links its own).
+TEST(ZStream, Crc32)
+{
+    EXPECT_EQ(0xCBF43926ul, crc32(0, reinterpret_cast<const Bytef*>("123456789"), 9));
+    EXPECT_EQ(0xCBF43926ul, crc32(crc32(0, reinterpret_cast<const Bytef*>("1234"), 4),
+                                  reinterpret_cast<const Bytef*>("56789"), 5));
+    EXPECT_EQ(0ul, crc32(0, nullptr, 0));
+}
+
 TEST(ByteStreams, ExactReadAndWrite)
 {
     TMemoryStream m;

@@ -9,7 +9,10 @@
 #include "setup/controls.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <functional>
+#include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -263,6 +266,32 @@ TEST(ErrorReport, FullStopAppendedAfterCharactersThatSortAfterIt)
     EXPECT_EQ("a-", Application::ErrorReportText("a-"));
     EXPECT_EQ("C:/.", Application::ErrorReportText("C:/"));
     EXPECT_EQ("Espa\xF1ol.", Application::ErrorReportText("Espa\xF1ol")) << "compared as unsigned bytes";
+}
+
+// The C++ library's own failures, which setup.exe raises through its own
+// helpers, are reported with the library's texts; out of memory as before.
+TEST(ErrorReport, LibraryFailuresKeepTheirTexts)
+{
+    std::string text;
+    Application::SetErrorReportHook([&](const std::string& report) { text = report; });
+    const auto reported = [&](const std::function<void()>& failing) {
+        text = "<no report>";
+        try {
+            failing();
+        } catch (...) {
+            Application::HandleException(std::current_exception());
+        }
+        return text;
+    };
+    EXPECT_EQ("basic_string::substr: __pos (which is 5) > this->size() (which is 3)",
+              reported([] { (void)std::string("abc").substr(5); }));
+    EXPECT_EQ("vector::reserve.", reported([] { std::vector<int>().reserve(std::vector<int>().max_size() + 1); }));
+    static const char* volatile none = nullptr;
+    EXPECT_EQ("basic_string: construction from null is not valid.", reported([] { (void)std::string(none); }));
+    EXPECT_EQ("Out of memory.", reported([] { (void)std::allocator<int>().allocate(SIZE_MAX / sizeof(int)); }));
+    EXPECT_EQ("Out of memory.", reported([] { (void)std::allocator<int>().allocate(SIZE_MAX / 2); })); // bad_array_new_length
+    EXPECT_EQ("Out of memory.", reported([] { throw std::bad_alloc(); }));
+    Application::SetErrorReportHook(nullptr);
 }
 
 // Acts on the first visible top-level window of this thread with the given

@@ -8,7 +8,9 @@
 
 #include <windows.h>
 
+#include <array>
 #include <memory>
+#include <vector>
 
 using testing_support::ReadText;
 using testing_support::TTempDir;
@@ -82,6 +84,36 @@ TEST_F(InstallLogTest, WritesSectionsInFirstWriteOrderWithSeparateCounters)
     EXPECT_EQ("<missing>", ProfileString(path, "Files", "5"));
     EXPECT_EQ("C:\\PROGRAMS\\QOVA\\", ProfileString(path, "Folders", "1"));
     EXPECT_EQ("C:\\Program Files\\QOVA\\Devices", ProfileString(path, "Folders", "2"));
+}
+
+// The writer writes a new log itself, in the bytes the system's profile
+// functions give the same writes, each at once; what would change what is
+// written rather than add to it, it hands over to them.
+TEST_F(InstallLogTest, WritesTheBytesOfTheSystemsProfileFunctions)
+{
+    const std::vector<std::array<std::string, 3>> writes = {
+        {"Application", "ShortName", "QOVA"},
+        {"Files", "1", "C:\\Program Files\\QOVA\\QOVA.exe"},
+        {"Folders", "1", "C:\\PROGRAMS\\QOVA\\"},
+        {"files", "2", "C:\\PROGRAMS\\QOVA\\QOVA.lnk"}, // into the first section of that name
+        {"Folders", "2", "C:\\Program Files\\QOVA\\Devices"},
+        {"Application", "Version", "1.5"},
+        {"Files", "1", "C:\\written again"},
+        {"Folders", "3", "  C:\\with blanks before"},
+        {"Files", "3", "C:\\QOVA\\Espa\xF1ol.url"},
+    };
+    const std::string ours = dir / "install.log", system = dir / "system.log";
+    {
+        TInstallLog log(ours);
+        for (const auto& [section, key, value] : writes) {
+            log.Write(section, key, value);
+            ASSERT_TRUE(WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), system.c_str()));
+            EXPECT_EQ(ReadText(system), ReadText(ours)) << section << " " << key;
+        }
+    }
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, system.c_str());
+    EXPECT_EQ(ReadText(system), ReadText(ours));
+    EXPECT_EQ("C:\\written again", ProfileString(ours, "Files", "1"));
 }
 
 TEST_F(InstallLogTest, EveryEntryIsOnDiskAsSoonAsItIsLogged)

@@ -15,8 +15,8 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <functional>
 #include <memory>
-#include <thread>
 #include <utility>
 
 using namespace testing_support;
@@ -241,12 +241,26 @@ TEST_F(ShortcutTest, ExistingLinkFileIsReplacedAndOnlyTheFileLogged)
     EXPECT_EQ("[Files]\r\n1=" + linkFile + "\r\n", LogText());
 }
 
+DWORD WINAPI RunCall(void* call)
+{
+    (*static_cast<std::function<void()>*>(call))();
+    return 0;
+}
+
+// Runs call on a new thread, which has not entered COM, and waits for it.
+void OnNewThread(std::function<void()> call)
+{
+    const TKernelHandle thread(CreateThread(nullptr, 0, RunCall, &call, 0, nullptr));
+    ASSERT_TRUE(thread);
+    WaitForSingleObject(thread.get(), INFINITE);
+}
+
 // A thread without COM cannot create the link object: nothing is written.
 TEST_F(ShortcutTest, LinkObjectThatCannotBeCreatedRaisesWithTheClassId)
 {
     const std::string linkFile = dir / "Missing\\QOVA.lnk";
     std::string message;
-    std::thread([&] { message = MessageOf([&] { Link(linkFile); }); }).join();
+    OnNewThread([&] { message = MessageOf([&] { Link(linkFile); }); });
     EXPECT_EQ(SystemErrorText(static_cast<DWORD>(CO_E_NOTINITIALIZED)) +
                   ", ClassID: {00021401-0000-0000-C000-000000000046}",
               message);
