@@ -72,14 +72,14 @@ add_dependencies(qova_install qova_packed_payload)
 # The window's icons and glyphs, drawn by a host program.
 set(artwork_dir ${CMAKE_BINARY_DIR}/artwork)
 set(artwork_files)
-foreach(name IN ITEMS mainicon.ico qova32.ico qovasim32.ico
-        glyph_continue.bmp glyph_back.bmp glyph_exit.bmp glyph_folder.bmp scaled.rc)
-    list(APPEND artwork_files ${artwork_dir}/${name})
-endforeach()
-foreach(scale IN ITEMS 125 150 200)
-    foreach(name IN ITEMS mainicon qovaicon qovasimicon glyph_continue glyph_back glyph_exit glyph_folder)
+set(artwork_files ${artwork_dir}/mainicon.ico ${artwork_dir}/scaled.rc)
+foreach(scale IN ITEMS 100 125 150 200)
+    foreach(name IN ITEMS qovaicon qovasimicon glyph_continue glyph_back glyph_exit glyph_folder)
         list(APPEND artwork_files ${artwork_dir}/${name}_${scale}.z)
     endforeach()
+    if(NOT scale EQUAL 100)
+        list(APPEND artwork_files ${artwork_dir}/mainicon_${scale}.z)
+    endif()
 endforeach()
 add_custom_command(
     OUTPUT ${artwork_files}

@@ -4,6 +4,11 @@
 
 #include <windows.h>
 
+bool HasResource(const char* type, const std::string& name)
+{
+    return FindResourceA(GetModuleHandleA(nullptr), name.c_str(), type) != nullptr;
+}
+
 TResourceData::TResourceData(void* module, const char* type, const std::string& name)
 {
     HMODULE owner = module ? static_cast<HMODULE>(module) : GetModuleHandleA(nullptr);

@@ -7,6 +7,9 @@
 #include <cstdint>
 #include <string>
 
+// Whether the running program has a resource of that type and name.
+bool HasResource(const char* type, const std::string& name);
+
 // A located and loaded resource; released (FreeResource) with the object.
 class TResourceData {
 public:

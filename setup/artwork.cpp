@@ -2,6 +2,7 @@
 
 #include "engine/extract_resource.h"
 #include "platform/errors.h"
+#include "platform/resource.h"
 #include "platform/win_error.h"
 #include "setup/controls.h"
 
@@ -68,12 +69,7 @@ TIconHandle IconFromFile(const std::vector<uint8_t>& file, int size)
 
 TBitmapHandle LoadArtBitmap(const char* name, int artScale)
 {
-    TBitmapHandle bitmap;
-    if (artScale == 100)
-        bitmap.reset(static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), name, IMAGE_BITMAP, 0, 0,
-                                                     LR_CREATEDIBSECTION)));
-    else
-        bitmap = BitmapFromFile(InflateResource(ArtworkType, StoredName(name, artScale)));
+    TBitmapHandle bitmap = BitmapFromFile(InflateResource(ArtworkType, StoredName(name, artScale)));
     if (!bitmap)
         throw Exception(std::string("Cannot load the glyph ") + name + ". " + SystemErrorText(GetLastError()));
     return bitmap;
@@ -81,9 +77,10 @@ TBitmapHandle LoadArtBitmap(const char* name, int artScale)
 
 TIconHandle LoadArtIcon(const char* name, int artScale, int size)
 {
-    if (artScale != 100)
+    // MAINICON at 100 % is a plain icon resource; so is what the system
+    // fits for a size the build drew for no scale.
+    if (HasResource(ArtworkType, StoredName(name, artScale)))
         if (TIconHandle icon = IconFromFile(InflateResource(ArtworkType, StoredName(name, artScale)), size))
             return icon;
-    // A size the build drew for no scale: the system fits the nearest.
     return LoadIconResource(name, size);
 }

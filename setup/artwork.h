@@ -1,7 +1,8 @@
 // The window's pictures, drawn at build time for each display scale: 100,
-// 125, 150 or 200 % (ArtScale). Those for 100 % are plain bitmap and icon
-// resources; the others are compressed, of type ARTWORK, under the same
-// name with the scale added ("GLYPH_BACK_150").
+// 125, 150 or 200 % (ArtScale). They are compressed resources of type
+// ARTWORK under the name with the scale added ("GLYPH_BACK_150"); only the
+// program icon at 100 % is a plain icon resource, MAINICON, which the
+// system shows for the file too.
 #pragma once
 
 #include "platform/handle.h"

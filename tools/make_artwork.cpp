@@ -449,6 +449,72 @@ std::vector<uint8_t> Compressed(const std::vector<uint8_t>& data)
     return packed;
 }
 
+void PutBigEndian32(std::vector<uint8_t>& out, uint32_t v)
+{
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out.push_back(static_cast<uint8_t>(v >> shift));
+}
+
+void PutPngChunk(std::vector<uint8_t>& out, const char* type, const std::vector<uint8_t>& data)
+{
+    PutBigEndian32(out, static_cast<uint32_t>(data.size()));
+    const size_t start = out.size();
+    out.insert(out.end(), type, type + 4);
+    out.insert(out.end(), data.begin(), data.end());
+    PutBigEndian32(out, static_cast<uint32_t>(crc32(0, out.data() + start, static_cast<uInt>(out.size() - start))));
+}
+
+// A 32-bit icon image as PNG, which icons may hold since Windows Vista: a
+// fraction of the plain image's bytes. Each row is filtered with whichever
+// of None, Sub, Up and Average leaves the smallest sum.
+std::vector<uint8_t> PngImage(const TImage& image, int size)
+{
+    const size_t row = static_cast<size_t>(size) * 4;
+    std::vector<uint8_t> raw(row * size);
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) {
+            const TPixel& p = image[static_cast<size_t>(y) * size + x];
+            uint8_t* out = &raw[row * y + static_cast<size_t>(x) * 4];
+            out[0] = Byte(p.c.r);
+            out[1] = Byte(p.c.g);
+            out[2] = Byte(p.c.b);
+            out[3] = Byte(p.a * 255);
+        }
+    std::vector<uint8_t> filtered;
+    std::vector<uint8_t> candidate(row);
+    for (int y = 0; y < size; ++y) {
+        const uint8_t* line = &raw[row * y];
+        const uint8_t* above = y > 0 ? &raw[row * (y - 1)] : nullptr;
+        std::vector<uint8_t> best;
+        uint64_t bestSum = ~uint64_t{0};
+        for (uint8_t filter = 0; filter < 4; ++filter) {
+            uint64_t sum = 0;
+            for (size_t i = 0; i < row; ++i) {
+                const int left = i >= 4 ? line[i - 4] : 0, up = above ? above[i] : 0;
+                const int predicted = filter == 0 ? 0 : filter == 1 ? left : filter == 2 ? up : (left + up) / 2;
+                candidate[i] = static_cast<uint8_t>(line[i] - predicted);
+                sum += static_cast<uint8_t>(candidate[i]) < 128 ? candidate[i] : 256 - candidate[i];
+            }
+            if (sum < bestSum) {
+                bestSum = sum;
+                best.assign(1, filter);
+                best.insert(best.end(), candidate.begin(), candidate.end());
+            }
+        }
+        filtered.insert(filtered.end(), best.begin(), best.end());
+    }
+    std::vector<uint8_t> header;
+    PutBigEndian32(header, static_cast<uint32_t>(size));
+    PutBigEndian32(header, static_cast<uint32_t>(size));
+    header.insert(header.end(), {8, 6, 0, 0, 0}); // 8 bits a channel, RGBA
+    std::vector<uint8_t> out{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    PutPngChunk(out, "IHDR", header);
+    PutPngChunk(out, "IDAT", Compressed(filtered));
+    PutPngChunk(out, "IEND", {});
+    return out;
+}
+
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -465,37 +531,27 @@ int main(int argc, char** argv)
         for (int size : {48, 32, 16}) {
             const TImage image = Render(ProgramPicture(), size, size);
             for (int bits : {32, 8, 4})
-                mainIcon.push_back({size, bits, IconImage(image, size, bits)});
+                mainIcon.push_back({size, bits, bits == 32 ? PngImage(image, size) : IconImage(image, size, bits)});
         }
         WriteFile(out / "mainicon.ico", IconFile(mainIcon));
-        WriteFile(out / "qova32.ico", IconFile({{32, 24, IconImage(Render(ProgramPicture(), 32, 32), 32, 24)}}));
-        WriteFile(out / "qovasim32.ico",
-                  IconFile({{32, 24, IconImage(Render(SimulatorPicture(), 32, 32), 32, 24)}}));
-
-        WriteFile(out / "glyph_continue.bmp", GlyphBitmap({Render(ArrowPicture(Green, true), 24, 24),
-                                                           Render(ArrowPicture(Grey, true), 24, 24)},
-                                                          24));
-        WriteFile(out / "glyph_back.bmp", GlyphBitmap({Render(ArrowPicture(Green, false), 24, 24),
-                                                       Render(ArrowPicture(Grey, false), 24, 24)},
-                                                      24));
-        WriteFile(out / "glyph_exit.bmp", GlyphBitmap({Render(CrossPicture(), 24, 24)}, 24));
-        WriteFile(out / "glyph_folder.bmp", GlyphBitmap({Render(FolderPicture(), 16, 16)}, 16));
-
-        std::string script = "// Written by make_artwork: the pictures for the larger display scales.\n";
+        std::string script = "// Written by make_artwork: the window's pictures at every display scale.\n";
         const auto addScaled = [&](const std::string& resource, const std::vector<uint8_t>& bytes) {
             std::string file = resource + ".z";
             std::transform(file.begin(), file.end(), file.begin(), [](unsigned char c) { return std::tolower(c); });
             WriteFile(out / file, Compressed(bytes));
             script += resource + " ARTWORK \"" + file + "\"\n";
         };
-        for (int scale : {125, 150, 200}) {
+        for (int scale : {100, 125, 150, 200}) {
             const std::string suffix = "_" + std::to_string(scale);
             const auto scaled = [scale](int size) { return size * scale / 100; };
             const int app = scaled(32), glyph = scaled(24), folder = scaled(16);
-            std::vector<TIconEntry> classIcons;
-            for (int size : {scaled(32), scaled(16)})
-                classIcons.push_back({size, 32, IconImage(Render(ProgramPicture(), size, size), size, 32)});
-            addScaled("MAINICON" + suffix, IconFile(classIcons));
+            // The class icons at 100 % are MAINICON's own.
+            if (scale != 100) {
+                std::vector<TIconEntry> classIcons;
+                for (int size : {scaled(32), scaled(16)})
+                    classIcons.push_back({size, 32, IconImage(Render(ProgramPicture(), size, size), size, 32)});
+                addScaled("MAINICON" + suffix, IconFile(classIcons));
+            }
             addScaled("QOVAICON" + suffix, IconFile({{app, 24, IconImage(Render(ProgramPicture(), app, app), app, 24)}}));
             addScaled("QOVASIMICON" + suffix,
                       IconFile({{app, 24, IconImage(Render(SimulatorPicture(), app, app), app, 24)}}));

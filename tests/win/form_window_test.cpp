@@ -41,6 +41,19 @@ TEST_F(SetupFormTest, WindowIsFixedUntitledFrameWithTheGivenClientArea)
     const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     EXPECT_EQ((screen.right - (frame.right - frame.left)) / 2, frame.left);
     EXPECT_EQ((screen.bottom - (frame.bottom - frame.top)) / 2, frame.top);
+
+    // The class's icons, for the task bar: the program icon at the system's
+    // sizes, in colour with its own transparency (stored as PNG).
+    for (auto [which, size] : {std::pair{GCLP_HICON, SM_CXICON}, std::pair{GCLP_HICONSM, SM_CXSMICON}}) {
+        ICONINFO icon{};
+        ASSERT_TRUE(GetIconInfo(reinterpret_cast<HICON>(GetClassLongPtrA(form->Handle(), which)), &icon));
+        const TBitmapHandle colour(icon.hbmColor), mask(icon.hbmMask);
+        BITMAP bits{};
+        ASSERT_TRUE(colour);
+        GetObjectA(colour.get(), sizeof bits, &bits);
+        EXPECT_EQ(GetSystemMetrics(size), bits.bmWidth);
+        EXPECT_EQ(32, bits.bmBitsPixel);
+    }
 }
 
 TEST_F(SetupFormTest, EveryControlIsAStandardChildWindowInItsPlace)
