@@ -103,12 +103,11 @@ void TSetupForm::CreateControls()
         }
     }
 
-    // What the controls hold at start.
-    LoadImageIcons();
+    // What the controls hold at start; what depends on the scale comes with it.
+    LoadScaledContent();
     EnableWindow(BackBt.Handle(), FALSE);
     SendMessageA(DeskIconCheck, BM_SETCHECK, BST_CHECKED, 0);
     SendMessageA(StartIconCheck, BM_SETCHECK, BST_CHECKED, 0);
-    SendMessageA(LangCombo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), Scaled(15, dpi_));
     SendMessageA(LangCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("English"));
     SendMessageA(LangCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("Espa\xF1ol"));
     SendMessageA(LangCombo, CB_SETCURSEL, 0, 0);
@@ -155,8 +154,9 @@ RECT TSetupForm::SizeTabs()
     return area;
 }
 
-void TSetupForm::LoadImageIcons()
+void TSetupForm::LoadScaledContent()
 {
+    SendMessageA(LangCombo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), Scaled(15, dpi_));
     const int artScale = ArtScale(dpi_);
     for (auto [image, icon] : {std::pair{IconImage, &programIcon_}, std::pair{Image1, &simulatorIcon_}}) {
         // Drawn for the scale; the control is as large as its icon.
@@ -181,8 +181,7 @@ void TSetupForm::ApplyLayout()
     for (HWND page : TabSheets)
         SetWindowPos(page, nullptr, area.left, area.top, area.right - area.left, area.bottom - area.top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
-    LoadImageIcons();
-    SendMessageA(LangCombo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), Scaled(15, dpi_));
+    LoadScaledContent();
 }
 
 const TControlSpec* TSetupForm::SpecOf(HWND window) const

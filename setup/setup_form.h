@@ -98,7 +98,8 @@ private:
     RECT ControlBounds(const TControlSpec& spec, const std::string& text) const;
     // Sizes the tabs for dpi_; the page area they leave.
     RECT SizeTabs();
-    void LoadImageIcons();
+    // The images' icons and the combo box's item height for dpi_.
+    void LoadScaledContent();
     // Places and sizes every control, fonts and artwork included, for dpi_.
     void ApplyLayout();
     void OnDpiChanged(int dpi, const RECT& suggested);
