@@ -33,25 +33,32 @@ std::size_t RootLength(const std::string& path)
     return end == std::string::npos ? path.size() : end + 1;
 }
 
-// Whether an existing folder on the way to path, the root excepted, is a
-// reparse point; the walk stops at the first part that does not exist.
-bool PassesThroughReparsePoint(const std::string& path)
+} // namespace
+
+std::vector<std::string> FoldersOnTheWay(const std::string& fullPath)
 {
-    for (std::size_t end = RootLength(path); end <= path.size(); ++end) {
-        if (end != path.size() && path[end] != '\\')
+    const std::size_t root = RootLength(fullPath);
+    std::vector<std::string> folders{fullPath.substr(0, root)};
+    for (std::size_t end = root; end <= fullPath.size(); ++end) {
+        if (end != fullPath.size() && fullPath[end] != '\\')
             continue;
-        const std::string part = path.substr(0, end);
-        if (part.empty() || part.back() == '\\')
-            continue;
-        if (IsReparsePoint(part))
+        if (end > 0 && fullPath[end - 1] != '\\')
+            folders.push_back(fullPath.substr(0, end));
+    }
+    return folders;
+}
+
+bool PassesThroughReparsePoint(const std::string& fullPath)
+{
+    const std::vector<std::string> folders = FoldersOnTheWay(fullPath);
+    for (std::size_t i = 1; i < folders.size(); ++i) {
+        if (IsReparsePoint(folders[i]))
             return true;
-        if (!DirectoryExists(part))
+        if (!DirectoryExists(folders[i]))
             return false;
     }
     return false;
 }
-
-} // namespace
 
 std::string TrimBlanks(const std::string& text)
 {

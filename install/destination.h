@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 // The text without leading and trailing blanks (spaces and control characters).
 std::string TrimBlanks(const std::string& text);
@@ -22,6 +23,14 @@ bool IsFullPath(const std::string& path);
 // MAX_PATH, and no existing part of it a junction or symbolic link, through
 // which writes made with administrator rights would land elsewhere.
 bool IsAcceptedDestination(const std::string& folder);
+
+// The folders from the root down to the full path itself, without trailing
+// backslashes but the root's: "C:\", "C:\Shows", "C:\Shows\QOVA".
+std::vector<std::string> FoldersOnTheWay(const std::string& fullPath);
+
+// Whether a folder on the way to the full path, the root excepted, is a
+// junction or symbolic link; the walk stops at the first that is missing.
+bool PassesThroughReparsePoint(const std::string& fullPath);
 
 // The longest path, relative to the installation folder, of anything the
 // installation writes there.

@@ -1,6 +1,7 @@
 #include "install/install_files.h"
 
 #include "engine/product_manifest.h"
+#include "install/install_folder.h"
 #include "install/payload_check.h"
 #include "platform/file_system.h"
 #include "platform/text_encoding.h"
@@ -94,16 +95,16 @@ bool InstallFiles(TSetupState& state, const TInstallChoices& choices, IInstallUs
     TLogInUse logInUse(state.Log);
 
     state.InstallDir = IncludeTrailingBackslash(choices.FolderText);
+    const std::size_t devicesRow = static_cast<std::size_t>(choices.LangIndex) * DataFoldersPerLanguage;
+    const std::string devicesFolder =
+        state.InstallDir + (devicesRow < DataFolderTable.size() ? DataFolderTable[devicesRow] : DataFolderTable[0]);
+    // The folder page checked the folder; since then a folder on the way
+    // may have become a link, or the folder someone else's.
+    CheckInstallFolder(state.InstallDir, devicesFolder);
     // Before anything is created or deleted: a reinstallation that cannot
     // replace every file leaves the folder, its old log included, as it was.
     CheckPayloadTargets(state.InstallDir);
-    bool createdFolder = false;
-    if (!DirectoryExists(state.InstallDir)) {
-        // Program Files already keeps other users out; elsewhere the folder
-        // would inherit whatever its parent allows, often everyone's changes.
-        ForceDirectories(state.InstallDir, !IsInsideProgramFiles(state.InstallDir));
-        createdFolder = true;
-    }
+    TInstallFolder folder(state.InstallDir);
     const std::string logPath = state.InstallDir + "install.log";
     if (FileExists(logPath))
         DeleteFileAt(logPath);
@@ -148,11 +149,7 @@ bool InstallFiles(TSetupState& state, const TInstallChoices& choices, IInstallUs
     explorerKey.reset();
     RegisterUninstall(state.InstallDir);
 
-    const std::size_t devicesRow = static_cast<std::size_t>(choices.LangIndex) * DataFoldersPerLanguage;
-    const std::string devicesFolder =
-        state.InstallDir + (devicesRow < DataFolderTable.size() ? DataFolderTable[devicesRow] : DataFolderTable[0]);
-    if (!DirectoryExists(devicesFolder))
-        ForceDirectories(devicesFolder);
+    folder.OpenDevicesFolder(devicesFolder);
     user.ProcessMessages();
     CopyDevices(user, extract, devicesFolder);
 
@@ -164,7 +161,7 @@ bool InstallFiles(TSetupState& state, const TInstallChoices& choices, IInstallUs
         if (*name != '\0')
             state.Log.LogPath(lkFolder, state.InstallDir + name);
     }
-    if (createdFolder)
+    if (folder.Created())
         state.Log.LogPath(lkFolder, state.InstallDir);
     return true;
 }

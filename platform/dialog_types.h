@@ -1,7 +1,7 @@
 // Types of the installer's modal message dialogs. Portable: no Windows headers.
 #pragma once
 
-enum class TMsgDlgType { Warning, Error };
+enum class TMsgDlgType { Warning, Error, Information };
 
 // Buttons of a message dialog, as a set; shown left to right in this order.
 enum TMsgDlgButtons : unsigned { mbYes = 1, mbNo = 2, mbOK = 4, mbYesToAll = 8 };

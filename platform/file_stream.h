@@ -23,6 +23,8 @@ public:
 
     // Forces what was written onto the disk; false when the system refuses.
     bool Flush();
+    // The file's handle, still owned by the stream.
+    void* Handle() const { return handle_.get(); }
     // Closes the handle now; the stream is unusable afterwards.
     void Close() { handle_.reset(); }
 

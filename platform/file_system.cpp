@@ -4,42 +4,8 @@
 #include "platform/handle.h"
 #include "platform/win_error.h"
 
-#include <sddl.h>
-
 #include <vector>
 
-namespace {
-
-// What Program Files gives: SYSTEM and Administrators full control, Users
-// read and execute, each inherited by files and folders below; protected,
-// so that nothing comes in from the parent.
-const char* const ProtectedFolderDacl = "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
-
-// Creates path and its missing parents; the first folder actually made,
-// the topmost, takes *topmost (then cleared), the ones below inherit.
-bool MakeFolders(std::string path, SECURITY_ATTRIBUTES*& topmost)
-{
-    while (path.size() > 3 && path.back() == '\\')
-        path.pop_back();
-    if (path.empty())
-        return false;
-    if (DirectoryExists(path))
-        return true;
-    const auto slash = path.find_last_of('\\');
-    if (slash != std::string::npos && slash > 0) {
-        const std::string parent = path.substr(0, slash);
-        // Stop at a drive root or a UNC share: those cannot be created.
-        if (parent.size() > 2 || (parent.size() == 2 && parent[1] != ':'))
-            MakeFolders(parent, topmost);
-    }
-    if (CreateDirectoryA(path.c_str(), topmost)) {
-        topmost = nullptr;
-        return true;
-    }
-    return DirectoryExists(path);
-}
-
-} // namespace
 
 std::string FullPathName(const std::string& path)
 {
@@ -79,20 +45,30 @@ bool IsReparsePoint(const std::string& path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
 
-bool ForceDirectories(std::string path, bool protect)
+bool IsPlainFile(const std::string& path)
 {
-    SECURITY_ATTRIBUTES* topmost = nullptr;
-    SECURITY_ATTRIBUTES attributes{sizeof attributes, nullptr, FALSE};
-    TLocalMemory descriptor;
-    if (protect) {
-        // Without the descriptor nothing is made: an open folder is worse than none.
-        if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(ProtectedFolderDacl, SDDL_REVISION_1,
-                                                                  descriptor.put(), nullptr))
+    const TFileHandle file(CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                       FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    BY_HANDLE_FILE_INFORMATION information;
+    return file && GetFileInformationByHandle(file.get(), &information) &&
+           (information.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0 &&
+           information.nNumberOfLinks == 1;
+}
+
+bool IsEmptyFolder(const std::string& path)
+{
+    if (!DirectoryExists(path))
+        return false;
+    WIN32_FIND_DATAA data;
+    const TFindHandle find(FindFirstFileA((IncludeTrailingBackslash(path) + "*").c_str(), &data));
+    if (!find)
+        return true;
+    do {
+        if (std::string(data.cFileName) != "." && std::string(data.cFileName) != "..")
             return false;
-        attributes.lpSecurityDescriptor = descriptor.get();
-        topmost = &attributes;
-    }
-    return MakeFolders(std::move(path), topmost);
+    } while (FindNextFileA(find.get(), &data));
+    return true;
 }
 
 void CheckReplaceable(const std::string& path)
@@ -178,4 +154,11 @@ std::string IncludeTrailingBackslash(const std::string& path)
     if (!path.empty() && path.back() == '\\')
         return path;
     return path + '\\';
+}
+
+std::string ExcludeTrailingBackslash(std::string path)
+{
+    while (path.size() > 3 && path.back() == '\\')
+        path.pop_back();
+    return path;
 }

@@ -20,12 +20,12 @@ bool IsReparsePoint(const std::string& path);
 // Creates one folder level; true when the system created it.
 bool CreateSingleFolder(const std::string& path);
 
-// Creates a folder and every missing parent; true when it exists afterwards.
-// With protect set, the topmost folder it creates gets a protected DACL as
-// Program Files has one: SYSTEM and Administrators full control, Users read
-// and execute, inherited by everything below it, so that no other user can
-// change what an elevated installer puts there.
-bool ForceDirectories(std::string path, bool protect = false);
+// A file with one name, not a folder or a link of any kind: what the
+// installer may merge into.
+bool IsPlainFile(const std::string& path);
+
+// The folder exists and holds nothing.
+bool IsEmptyFolder(const std::string& path);
 
 // Raises the create-file message for path when what is there could not be
 // replaced now: a junction or symbolic link (never followed), a read-only
@@ -55,3 +55,6 @@ bool DeleteFileAt(const std::string& path);
 
 // Appends "\" unless the text already ends in one (so "" gives "\").
 std::string IncludeTrailingBackslash(const std::string& path);
+
+// Drops trailing backslashes, but a drive root's ("C:\" stays).
+std::string ExcludeTrailingBackslash(std::string path);

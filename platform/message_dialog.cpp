@@ -17,6 +17,7 @@ namespace {
 
 constexpr int TextId = 100;
 constexpr int IconId = 101;
+constexpr int AddressId = 102;
 
 struct TButtonKind {
     unsigned flag;
@@ -120,6 +121,7 @@ private:
 struct TDialogState {
     const char* caption;
     const std::string* text;
+    const std::string* address; // shown for copying; null in most dialogs
     TMsgDlgType type;
     unsigned buttons;
     std::exception_ptr error;
@@ -215,9 +217,17 @@ void Layout(HWND dialog, const TDialogState& state)
     }
 
     const int textLeft = marginX + iconWidth + iconGap;
-    const int bodyHeight = std::max<int>(iconHeight, text.cy);
+    // The address in its box: a line of text in an edit field's frame.
+    SIZE address{0, 0};
+    if (state.address) {
+        address = MeasureText(dialog, *state.address, 10000);
+        address.cx += 4 * GetSystemMetrics(SM_CXEDGE) + marginX;
+        address.cy += 4 * GetSystemMetrics(SM_CYEDGE);
+    }
+    const int addressTop = marginY + std::max<int>(iconHeight, text.cy) + marginY / 2;
+    const int bodyHeight = std::max<int>(iconHeight, text.cy) + (state.address ? marginY / 2 + address.cy : 0);
     const int clientWidth =
-        std::max({textLeft + static_cast<int>(text.cx) + marginX, buttonsWidth + 2 * marginX,
+        std::max({textLeft + static_cast<int>(std::max(text.cx, address.cx)) + marginX, buttonsWidth + 2 * marginX,
                   CaptionWidth(dialog, state.caption)});
     const int buttonTop = marginY + bodyHeight + marginY + marginY / 2;
     const int clientHeight = buttonTop + buttonHeight + marginY;
@@ -225,8 +235,12 @@ void Layout(HWND dialog, const TDialogState& state)
     SetWindowPos(GetDlgItem(dialog, IconId), nullptr, marginX, marginY, iconWidth, iconHeight,
                  SWP_NOZORDER | SWP_NOACTIVATE);
     // A text shorter than the icon sits level with the icon's middle.
-    SetWindowPos(GetDlgItem(dialog, TextId), nullptr, textLeft, marginY + (bodyHeight - text.cy) / 2, text.cx + 1,
-                 text.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    const int textTop = state.address ? marginY : marginY + (bodyHeight - text.cy) / 2;
+    SetWindowPos(GetDlgItem(dialog, TextId), nullptr, textLeft, textTop, text.cx + 1, text.cy,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    if (state.address)
+        SetWindowPos(GetDlgItem(dialog, AddressId), nullptr, textLeft, addressTop, clientWidth - textLeft - marginX,
+                     address.cy, SWP_NOZORDER | SWP_NOACTIVATE);
     int left = (clientWidth - buttonsWidth) / 2;
     for (size_t i = 0; i < count; ++i) {
         SetWindowPos(buttons[i], nullptr, left, buttonTop, widths[i], buttonHeight, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -244,12 +258,21 @@ void Layout(HWND dialog, const TDialogState& state)
 BOOL InitDialog(HWND dialog, TDialogState& state)
 {
     SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(&state));
-    HICON icon = LoadIconA(nullptr, state.type == TMsgDlgType::Error ? IDI_HAND : IDI_EXCLAMATION);
+    const char* iconName = state.type == TMsgDlgType::Error         ? IDI_HAND
+                           : state.type == TMsgDlgType::Information ? IDI_ASTERISK
+                                                                    : IDI_EXCLAMATION;
+    HICON icon = LoadIconA(nullptr, iconName);
     SendDlgItemMessageA(dialog, IconId, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
     Layout(dialog, state);
     const int defaultId = DefaultButton(state.buttons);
     SendMessageA(dialog, DM_SETDEFID, static_cast<WPARAM>(defaultId), 0);
-    SetFocus(GetDlgItem(dialog, defaultId));
+    if (HWND address = GetDlgItem(dialog, AddressId)) {
+        // Selected and focused: Ctrl+C copies it at once.
+        SetFocus(address);
+        SendMessageA(address, EM_SETSEL, 0, -1);
+    } else {
+        SetFocus(GetDlgItem(dialog, defaultId));
+    }
     return FALSE; // the focus is set
 }
 
@@ -291,12 +314,9 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
     return FALSE;
 }
 
-} // namespace
-
-int MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons, const char* caption)
+int ShowDialog(const std::string& text, const std::string* address, TMsgDlgType type, unsigned buttons,
+               const char* caption)
 {
-    if (const auto& hook = Hook())
-        return hook(text, type, buttons);
     buttons &= mbYes | mbNo | mbOK | mbYesToAll;
     if (buttons == 0)
         buttons = mbOK; // a dialog must have a way out
@@ -305,11 +325,13 @@ int MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons, cons
     WORD pointSize = 8;
     MessageFont(fontName, pointSize);
     if (!caption)
-        caption = type == TMsgDlgType::Error ? "Error" : "Warning";
+        caption = type == TMsgDlgType::Error ? "Error" : type == TMsgDlgType::Information ? "Information" : "Warning";
     TDialogTemplate dialog(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT, caption, fontName,
                            pointSize);
     dialog.AddItem(0x0082, SS_ICON, IconId, "");
     dialog.AddItem(0x0082, SS_LEFT | SS_NOPREFIX, TextId, text);
+    if (address)
+        dialog.AddItem(0x0081, WS_BORDER | WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL | ES_READONLY, AddressId, *address);
     const int defaultId = DefaultButton(buttons);
     for (const auto& kind : ButtonKinds)
         if (buttons & kind.flag)
@@ -318,7 +340,7 @@ int MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons, cons
 
     // The dialog disables its owner; the thread's other windows are ours to disable.
     HWND owner = GetActiveWindow();
-    TDialogState state{caption, &text, type, buttons, nullptr};
+    TDialogState state{caption, &text, address, type, buttons, nullptr};
     INT_PTR result;
     DWORD error = 0;
     {
@@ -332,6 +354,24 @@ int MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons, cons
     if (result == -1)
         throw Exception("Cannot show the message dialog. " + SystemErrorText(error));
     return static_cast<int>(result);
+}
+
+} // namespace
+
+int MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons, const char* caption)
+{
+    if (const auto& hook = Hook())
+        return hook(text, type, buttons);
+    return ShowDialog(text, nullptr, type, buttons, caption);
+}
+
+void AddressDlg(const std::string& text, const std::string& address)
+{
+    if (const auto& hook = Hook()) {
+        hook(text + "\r\n\r\n" + address, TMsgDlgType::Information, mbOK);
+        return;
+    }
+    ShowDialog(text, &address, TMsgDlgType::Information, mbOK, nullptr);
 }
 
 void SetMessageDlgHook(TMessageDlgHook hook)

@@ -15,7 +15,12 @@
 // when present, else "OK"; the close box gives 2. Returns the result.
 int MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons, const char* caption = nullptr);
 
-// Tests answer the dialogs: while a hook is set, MessageDlg calls it
+// An information dialog ("Information") with text and, below it, address
+// as read-only text, selected, that the user can copy; one "OK" button.
+void AddressDlg(const std::string& text, const std::string& address);
+
+// Tests answer the dialogs (AddressDlg's text is text, a blank line, then
+// the address): while a hook is set, MessageDlg calls it
 // instead of showing anything. An empty function removes the hook.
 using TMessageDlgHook = std::function<int(const std::string& text, TMsgDlgType type, unsigned buttons)>;
 void SetMessageDlgHook(TMessageDlgHook hook);

@@ -1,8 +1,11 @@
 #include "platform/profile_file.h"
 
 #include "platform/errors.h"
+#include "platform/file_system.h"
 
 #include <windows.h>
+
+#include <algorithm>
 
 void WriteProfileValue(const std::string& path, const std::string& section, const std::string& key,
                        const std::string& value)
@@ -44,31 +47,26 @@ void FlushProfile(const std::string& path)
 
 namespace {
 
-// Names and values the system's functions write as they are given: no
-// blanks to trim around them, nothing that reads back as another line, a
-// section or a key, and names in ASCII, whose case is compared here.
-bool Plain(const std::string& text, bool name)
+// The blanks the system's functions trim: white space and the end-of-file
+// character.
+bool IsBlank(char c)
 {
-    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    if (!text.empty() && (blank(text.front()) || (name && blank(text.back()))))
-        return false;
-    for (const char c : text)
-        if (static_cast<unsigned char>(c) < ' ' ? c != '\t'
-                                               : name && (c == '=' || c == '[' || c == ']' || c == ';' || c < 0))
-            return false;
-    return true;
+    return c == ' ' || (c >= '\t' && c <= '\r') || c == '\x1a';
 }
 
-// Whether text holds, from `at`, the name (ASCII case apart), then `end`.
-bool NameAt(const std::string& text, size_t at, const std::string& name, char end)
+std::string Trimmed(const std::string& text, bool end)
 {
-    if (text.size() - at <= name.size() || text[at + name.size()] != end)
-        return false;
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c | 0x20) : c; };
-    for (size_t i = 0; i < name.size(); ++i)
-        if (lower(text[at + i]) != lower(name[i]))
-            return false;
-    return true;
+    size_t first = 0, last = text.size();
+    while (first < last && IsBlank(text[first]))
+        ++first;
+    while (end && last > first && IsBlank(text[last - 1]))
+        --last;
+    return text.substr(first, last - first);
+}
+
+bool SameName(const std::string& a, const std::string& b)
+{
+    return lstrcmpiA(a.c_str(), b.c_str()) == 0;
 }
 
 } // namespace
@@ -76,58 +74,84 @@ bool NameAt(const std::string& text, size_t at, const std::string& name, char en
 TProfileWriter::~TProfileWriter()
 {
     file_.reset();
-    FlushProfile(path_);
+    if (merging_)
+        FlushProfile(path_);
+}
+
+void TProfileWriter::Open()
+{
+    opened_ = true;
+    // CREATE_NEW: never into a file, or through a link, that is there.
+    file_.reset(CreateFileA(path_.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (file_)
+        return;
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS || error == ERROR_ACCESS_DENIED) {
+        // An old file that could not be deleted: merged into as it is, but
+        // only a plain one.
+        if (IsPlainFile(path_)) {
+            merging_ = true;
+            return;
+        }
+        const DWORD attributes = GetFileAttributesA(path_.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES &&
+            ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) || !(attributes & FILE_ATTRIBUTE_DIRECTORY)))
+            RaiseCreateError(path_, ERROR_CANT_RESOLVE_FILENAME);
+    }
+    throw EIniFileException(path_);
+}
+
+std::string TProfileWriter::Text() const
+{
+    std::string text;
+    for (const TSection& section : sections_) {
+        text.append("[").append(section.Name).append("]\r\n");
+        for (const TKey& key : section.Keys)
+            text.append(key.Name).append("=").append(key.Value).append("\r\n");
+    }
+    return text;
 }
 
 void TProfileWriter::Write(const std::string& section, const std::string& key, const std::string& value)
 {
-    if (!opened_) {
-        opened_ = true;
-        // CREATE_NEW: never into a file, or through a link, that is there.
-        file_.reset(CreateFileA(path_.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-    }
-    if (file_ && WriteDirectly(section, key, value))
+    if (!opened_)
+        Open();
+    if (merging_) {
+        WriteProfileValue(path_, section, key, value);
         return;
-    // From here on the file is the system's to merge into.
-    file_.reset();
-    WriteProfileValue(path_, section, key, value);
-}
-
-// Adds the key at the end of its section, or the section at the end of the
-// file; false, with nothing written, when the system's functions must do it.
-bool TProfileWriter::WriteDirectly(const std::string& section, const std::string& key, const std::string& value)
-{
-    if (!Plain(section, true) || !Plain(key, true) || !Plain(value, false))
-        return false;
-    size_t at = text_.size();
-    bool found = false;
-    // Every line of text_ ends in a line feed.
-    for (size_t line = 0; line < text_.size(); line = text_.find('\n', line) + 1) {
-        if (text_[line] == '[') {
-            if (found) {
-                at = line;
-                break;
-            }
-            found = NameAt(text_, line + 1, section, ']');
-        } else if (found && NameAt(text_, line, key, '=')) {
-            return false; // a new value for a key already written
-        }
     }
-    std::string added;
-    if (!found)
-        added.append("[").append(section).append("]\r\n");
-    added.append(key).append("=").append(value).append("\r\n");
-    text_.insert(at, added);
+    const std::vector<TSection> before = sections_;
+    const std::string sectionName = Trimmed(section, true), keyName = Trimmed(key, true);
+    auto place = std::find_if(sections_.begin(), sections_.end(),
+                              [&](const TSection& s) { return SameName(s.Name, sectionName); });
+    if (place == sections_.end())
+        place = sections_.insert(sections_.end(), TSection{sectionName, {}});
+    auto entry = std::find_if(place->Keys.begin(), place->Keys.end(),
+                              [&](const TKey& k) { return SameName(k.Name, keyName); });
+    if (entry == place->Keys.end())
+        entry = place->Keys.insert(place->Keys.end(), TKey{keyName, {}});
+    entry->Value = Trimmed(value, false);
+
+    const std::string text = Text();
+    size_t at = 0;
+    while (at < text.size() && at < text_.size() && text[at] == text_[at])
+        ++at;
+    if (at == text.size() && text.size() == text_.size())
+        return;
     // The offset in the OVERLAPPED: on a handle opened without the
     // overlapped flag the write starts there and completes before returning.
-    OVERLAPPED place{};
-    place.Offset = static_cast<DWORD>(at);
-    const DWORD count = static_cast<DWORD>(text_.size() - at);
+    OVERLAPPED offset{};
+    offset.Offset = static_cast<DWORD>(at);
+    const DWORD count = static_cast<DWORD>(text.size() - at);
     DWORD written = 0;
-    if (!WriteFile(file_.get(), text_.data() + at, count, &written, &place) || written != count) {
-        text_.erase(at, added.size());
+    LARGE_INTEGER end;
+    end.QuadPart = static_cast<LONGLONG>(text.size());
+    if ((count && (!WriteFile(file_.get(), text.data() + at, count, &written, &offset) || written != count)) ||
+        (text.size() < text_.size() &&
+         (!SetFilePointerEx(file_.get(), end, nullptr, FILE_BEGIN) || !SetEndOfFile(file_.get())))) {
+        sections_ = before;
         throw EIniFileException(path_);
     }
-    return true;
+    text_ = text;
 }

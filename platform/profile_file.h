@@ -23,33 +23,46 @@ std::vector<std::string> ReadProfileKeys(const std::string& path, const std::str
 // Flushes the system's cached copy of the file (result not examined).
 void FlushProfile(const std::string& path);
 
-// A profile file written by one writer, each value at once. A file that it
-// makes itself it writes directly, in the bytes the system's profile
-// functions would give it (sections and keys in first-write order, no blank
-// lines), with one write of the changed end of the file instead of the
-// system's reading and rewriting of the whole file for every value. A file
-// that is there already when the first value comes, and any write that would
-// change what is written rather than add to it, go to the system's
-// functions, which merge as they do.
+// A profile file written by one writer, each value at once. A new file it
+// creates itself (never opening what is there, nor following a link) and
+// writes through its own handle, in the bytes the system's profile
+// functions would give it: sections and keys in first-write order, names
+// found without regard to case and trimmed, a value's leading blanks
+// dropped, a key written again given its new value; each write is one write
+// of the changed end of the file. A file that is there already when the
+// first value comes is merged into by the system's functions, and only when
+// it is a plain file; a link of any kind there is refused.
 class TProfileWriter {
 public:
     // Does no file input or output.
     explicit TProfileWriter(std::string path) : path_(std::move(path)) {}
     TProfileWriter(const TProfileWriter&) = delete;
     TProfileWriter& operator=(const TProfileWriter&) = delete;
-    // Closes the file and flushes the system's cached copy of it.
+    // Closes the file; flushes the system's cached copy of one it merged into.
     ~TProfileWriter();
 
-    // One immediate write; raises "Unable to write to <path>" when refused.
+    // One immediate write; raises "Unable to write to <path>" when refused,
+    // and the create-file message for the file when a link is in its place.
     void Write(const std::string& section, const std::string& key, const std::string& value);
 
     const std::string& Path() const { return path_; }
 
 private:
-    bool WriteDirectly(const std::string& section, const std::string& key, const std::string& value);
+    struct TKey {
+        std::string Name, Value;
+    };
+    struct TSection {
+        std::string Name;
+        std::vector<TKey> Keys;
+    };
+
+    void Open();
+    std::string Text() const;
 
     std::string path_;
     bool opened_ = false;
-    TFileHandle file_; // while written directly
-    std::string text_; // what it holds then
+    bool merging_ = false; // into a file that was there
+    TFileHandle file_;
+    std::vector<TSection> sections_;
+    std::string text_; // what the file holds
 };

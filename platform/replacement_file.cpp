@@ -2,8 +2,12 @@
 
 #include "platform/errors.h"
 #include "platform/file_system.h"
+#include "platform/folder_security.h"
+#include "platform/text_encoding.h"
 
 #include <windows.h>
+
+#include <vector>
 
 namespace {
 
@@ -27,6 +31,27 @@ std::string FolderOf(const std::string& path)
     return end == std::string::npos ? std::string() : path.substr(0, end + 1);
 }
 
+// Removes the file open through handle, whatever its name is by now.
+void Dispose(void* handle)
+{
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof disposition);
+}
+
+// Renames the file open through handle; false, with the last error set,
+// when the system refuses.
+bool RenameOpenFile(void* handle, const std::string& newPath)
+{
+    const std::wstring name = AnsiToWide(FullPathName(newPath));
+    std::vector<BYTE> buffer(sizeof(FILE_RENAME_INFO) + name.size() * sizeof(wchar_t));
+    auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    rename->ReplaceIfExists = TRUE;
+    rename->RootDirectory = nullptr;
+    rename->FileNameLength = static_cast<DWORD>(name.size() * sizeof(wchar_t));
+    name.copy(rename->FileName, name.size());
+    return SetFileInformationByHandle(handle, FileRenameInfo, rename, static_cast<DWORD>(buffer.size())) != 0;
+}
+
 // Creates a new file under a free temporary name in the target's folder,
 // once the target is known to be replaceable: a locked target is reported
 // as such before anything is inflated, not as a refused rename after.
@@ -39,11 +64,18 @@ TFileHandle CreateTemporary(const std::string& target, std::string& temporary)
          ++attempt) {
         temporary = TemporaryName(folder, attempt);
         // CREATE_NEW never opens what is there, and with the reparse flag a
-        // link planted under the name is not followed either.
-        TFileHandle handle(CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+        // link planted under the name is not followed either. Delete access:
+        // the file is renamed, or removed, through this handle.
+        TFileHandle handle(CreateFileA(temporary.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
                                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-        if (handle)
+        if (handle) {
+            // A folder on the way turned into a link since it was checked.
+            if (!IsAtPath(handle.get(), temporary)) {
+                Dispose(handle.get());
+                RaiseCreateError(target, ERROR_CANT_RESOLVE_FILENAME);
+            }
             return handle;
+        }
         error = GetLastError();
     }
     RaiseCreateError(target, error);
@@ -59,8 +91,8 @@ TReplacementFile::TReplacementFile(std::string targetPath)
 TReplacementFile::~TReplacementFile()
 {
     if (!committed_) {
+        Dispose(stream_.Handle());
         stream_.Close();
-        DeleteFileA(temporary_.c_str());
     }
 }
 
@@ -71,10 +103,12 @@ void TReplacementFile::Commit()
     // written, with the old file gone.
     if (!stream_.Flush())
         throw EWriteError();
-    stream_.Close();
-    // A rename within one folder: one step, never a copy. The new file keeps
-    // the permissions it was created with, those the folder gives.
-    if (!MoveFileExA(temporary_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING))
+    // A rename within one folder: one step, never a copy. Through the open
+    // handle, so that what is renamed is the file written, and the folder,
+    // which holds it until then, cannot have become a link meanwhile. The
+    // new file keeps the permissions it was created with, the folder's.
+    if (!RenameOpenFile(stream_.Handle(), target_))
         RaiseCreateError(target_, GetLastError());
     committed_ = true;
+    stream_.Close();
 }

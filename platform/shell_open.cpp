@@ -1,6 +1,8 @@
 #include "platform/shell_open.h"
 
 #include "platform/com_object.h"
+#include "platform/message_dialog.h"
+#include "platform/system_info.h"
 #include "platform/text_encoding.h"
 
 #include <exdisp.h>
@@ -109,6 +111,13 @@ TOpenRoute ShellOpen(HWND parent, const std::string& file)
     }
     if (!DesktopTakenAway() && OpenThroughDesktop(file))
         return TOpenRoute::Desktop;
+    if (IsElevated()) {
+        // Anything started from here would run with administrator rights.
+        AddressDlg("The web page could not be opened for you. To visit it, copy this address into your web "
+                   "browser:",
+                   file);
+        return TOpenRoute::Shown;
+    }
     ShellExecuteA(parent, "open", file.c_str(), nullptr, nullptr, SW_SHOWDEFAULT);
     return TOpenRoute::Direct;
 }

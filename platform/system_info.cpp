@@ -1,6 +1,10 @@
 #include "platform/system_info.h"
 
+#include "platform/unique_handle.h"
+
 #include <windows.h>
+
+#include <optional>
 
 #include <vector>
 
@@ -11,6 +15,41 @@ bool IsWindowsNT()
     if (!GetVersionExA(&info))
         return false;
     return info.dwPlatformId == VER_PLATFORM_WIN32_NT;
+}
+
+namespace {
+
+std::optional<bool>& AssumedElevation()
+{
+    static std::optional<bool> elevated;
+    return elevated;
+}
+
+} // namespace
+
+bool IsElevated()
+{
+    if (AssumedElevation())
+        return *AssumedElevation();
+    HANDLE raw = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw))
+        return true; // unknown: taken as the safer case
+    const TKernelHandle token(raw);
+    TOKEN_ELEVATION elevation{};
+    DWORD size = 0;
+    if (!GetTokenInformation(token.get(), TokenElevation, &elevation, sizeof elevation, &size))
+        return true;
+    return elevation.TokenIsElevated != 0;
+}
+
+TAssumedElevation::TAssumedElevation(bool elevated)
+{
+    AssumedElevation() = elevated;
+}
+
+TAssumedElevation::~TAssumedElevation()
+{
+    AssumedElevation().reset();
 }
 
 std::string ExpandEnvironment(const std::string& text)

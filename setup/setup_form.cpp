@@ -2,6 +2,7 @@
 
 #include "engine/product_manifest.h"
 #include "install/destination.h"
+#include "install/install_folder.h"
 #include "platform/file_system.h"
 #include "platform/folder_browser.h"
 #include "platform/message_dialog.h"
@@ -179,13 +180,19 @@ void TSetupForm::ContinueBtClick()
         MoveToPage(1);
         EnableWindow(BackBt.Handle(), TRUE);
         break;
-    case 1:
-        if (!IsAcceptedDestination(DestinationFolder(WindowText(FolderEdit)))) {
+    case 1: {
+        const std::string folder = DestinationFolder(WindowText(FolderEdit));
+        if (!IsAcceptedDestination(folder)) {
             MessageDlg("Please specify destination folder.", TMsgDlgType::Warning, mbOK);
+            return;
+        }
+        if (const std::string open = FolderOpenToOthers(folder); !open.empty()) {
+            MessageDlg(OpenFolderWarning(open), TMsgDlgType::Warning, mbOK);
             return;
         }
         MoveToPage(2);
         break;
+    }
     case 2:
         MoveToPage(3);
         break;

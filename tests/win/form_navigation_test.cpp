@@ -98,6 +98,36 @@ TEST_F(SetupFormTest, FolderThatIsNotAFullPathIsRefusedWithAWarning)
     }
 }
 
+TEST_F(SetupFormTest, FolderOthersCanChangeIsRefusedWithAWarningThatNamesIt)
+{
+    Open();
+    ToPage(1);
+    TTempDir shared;
+    MakeWritableByEveryone(shared.Path());
+    // Empty, it becomes the installer's; holding anything, it is refused,
+    // and so is a new folder in it, which anyone could move away.
+    SetWindowTextA(form->FolderEdit, shared.Path().c_str());
+    form->ContinueBtClick();
+    ExpectOnPage(2);
+    EXPECT_TRUE(prompts.Asked.empty());
+    form->BackBtClick();
+    WriteBytes(shared / "notes.txt", "everyone's");
+    const std::string folder = shared.Path().substr(0, shared.Path().size() - 1);
+    for (const std::string& text : {folder, shared / "QOVA"}) {
+        SetWindowTextA(form->FolderEdit, text.c_str());
+        prompts.Asked.clear();
+        prompts.Answers = {mrOk};
+        form->ContinueBtClick();
+        ExpectOnPage(1);
+        ASSERT_EQ(1u, prompts.Asked.size()) << text;
+        EXPECT_EQ("Users other than administrators can change \"" + folder +
+                      "\", so the programs installed there would not be safe. Please choose another folder.",
+                  prompts.Asked[0].Text);
+        EXPECT_EQ(TMsgDlgType::Warning, prompts.Asked[0].Type);
+    }
+    EXPECT_EQ(0, installs);
+}
+
 // Slashes are the backslashes Windows also takes; they become backslashes
 // before anything else sees the path.
 TEST_F(SetupFormTest, FullPathMovesOnAndIsInstalledWithoutItsBlanksAndSlashes)

@@ -3,6 +3,7 @@
 #include "install/install_files.h"
 
 #include "engine/product_manifest.h"
+#include "platform/file_system.h"
 #include "platform/registry.h"
 #include "shell/uninstall_entry.h"
 #include "test_support.h"
@@ -189,27 +190,11 @@ TEST_F(InstallFilesTest, SpanishWritesTheSettingsAndUsesTheSpanishDevicesFolder)
     EXPECT_FALSE(PathExists(installDir + "Devices"));
 }
 
-// The DACL of a folder as the system reads it back, in its text form.
-std::string DaclText(const std::string& path)
-{
-    PACL dacl = nullptr;
-    TLocalMemory descriptor;
-    if (GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
-                              nullptr, descriptor.put()) != ERROR_SUCCESS)
-        return "<unreadable>";
-    TLocalMemory text;
-    if (!ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor.get(), SDDL_REVISION_1,
-                                                              DACL_SECURITY_INFORMATION,
-                                                              reinterpret_cast<char**>(text.put()), nullptr))
-        return "<no text>";
-    return static_cast<const char*>(text.get());
-}
-
 // Only SYSTEM, the administrators and the folder's owner may change what is
-// in the folder, and SYSTEM's full control reaches everything below; Users
-// may read and run. (Wine keeps no descriptor of its own: it reads one back
-// from the Unix permissions, with the owner for the administrators.)
-void ExpectOnlyAdministratorsCanChange(const std::string& path)
+// in the folder, and SYSTEM's full control reaches everything below; anyone
+// else may at most read and run. (Wine keeps no descriptor of its own: it
+// reads one back from the Unix permissions, with the user as owner.)
+void ExpectNoOrdinaryWriter(const std::string& path)
 {
     SCOPED_TRACE(path + ": " + DaclText(path));
     PACL dacl = nullptr;
@@ -221,7 +206,7 @@ void ExpectOnlyAdministratorsCanChange(const std::string& path)
     ASSERT_TRUE(dacl);
     const auto isWellKnown = [](PSID sid, WELL_KNOWN_SID_TYPE type) { return IsWellKnownSid(sid, type) != FALSE; };
     const DWORD writeRights = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_EA | FILE_DELETE_CHILD |
-                              FILE_WRITE_ATTRIBUTES | DELETE | WRITE_DAC | WRITE_OWNER;
+                              FILE_WRITE_ATTRIBUTES | DELETE | WRITE_DAC | WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL;
     bool systemInherits = false;
     for (DWORD i = 0; i < dacl->AceCount; ++i) {
         ACCESS_ALLOWED_ACE* ace = nullptr;
@@ -233,42 +218,91 @@ void ExpectOnlyAdministratorsCanChange(const std::string& path)
             systemInherits = (ace->Mask & FILE_ALL_ACCESS) == FILE_ALL_ACCESS &&
                              (ace->Header.AceFlags & (OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE)) ==
                                  (OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE);
-        } else if (isWellKnown(sid, WinBuiltinUsersSid)) {
-            EXPECT_EQ(0u, ace->Mask & writeRights) << "Users may change it";
-        } else if (!isWellKnown(sid, WinBuiltinAdministratorsSid) && !EqualSid(sid, owner)) {
-            ADD_FAILURE() << "access for another account, ACE " << i;
+        } else if (!isWellKnown(sid, WinBuiltinAdministratorsSid) && !EqualSid(sid, owner) &&
+                   !isWellKnown(sid, WinCreatorOwnerSid)) {
+            EXPECT_EQ(0u, ace->Mask & writeRights) << "an ordinary writer, entry " << i;
         }
     }
-    EXPECT_TRUE(systemInherits);
+    if (DirectoryExists(path)) {
+        EXPECT_TRUE(systemInherits);
+    }
 }
 
-TEST_F(InstallFilesTest, FolderMadeOutsideProgramFilesIsProtectedOnesThatExistedAreNot)
+TEST_F(InstallFilesTest, FolderOutsideProgramFilesIsOnlyTheAdministratorsWhoeverMadeIt)
 {
-    // The topmost folder made. What lies below inherits it (Wine, which
-    // models no inheritance, cannot show that).
-    ASSERT_TRUE(Install());
-    ExpectOnlyAdministratorsCanChange(root / "Program Files");
+    {
+        SCOPED_TRACE("made by the installer, with the folder above it");
+        ASSERT_TRUE(Install());
+        ExpectNoOrdinaryWriter(root / "Program Files");
+        ExpectNoOrdinaryWriter(installDir);
+    }
+    const auto installInto = [&](const std::string& folder) {
+        installDir = IncludeTrailingBackslash(folder);
+        choices.FolderText = folder;
+        state = TSetupState{};
+        user.Answers = {mrYesToAll};
+        return Install();
+    };
+    {
+        SCOPED_TRACE("made empty by someone else, and open to everyone");
+        const std::string open = root / "Open";
+        ASSERT_TRUE(CreateDirectoryA(open.c_str(), nullptr));
+        MakeWritableByEveryone(open);
+        ASSERT_TRUE(installInto(open));
+        ExpectNoOrdinaryWriter(open);
+        ExpectNoOrdinaryWriter(open + "\\QOVA.exe");
+        EXPECT_EQ(ExpectedLog({.CreatedFolder = false}), Log());
+    }
+    {
+        SCOPED_TRACE("holding something else, changed only by the administrators");
+        TTempDir tools;
+        WriteBytes(tools / "tool.exe", "the administrator's tool");
+        const std::string before = DaclText(tools.Path());
+        ASSERT_TRUE(installInto(tools.Path()));
+        EXPECT_EQ(before, DaclText(tools.Path()));
+    }
+    {
+        SCOPED_TRACE("holding something else, open to everyone");
+        TTempDir shared;
+        WriteBytes(shared / "notes.txt", "everyone's notes");
+        MakeWritableByEveryone(shared.Path());
+        const std::string folder = shared.Path().substr(0, shared.Path().size() - 1);
+        EXPECT_RAISES(CreateFileMessage(folder, ERROR_ACCESS_DENIED), installInto(folder));
+        // A new folder in it: anyone could move it away.
+        EXPECT_RAISES(CreateFileMessage(folder, ERROR_ACCESS_DENIED), installInto(shared / "QOVA"));
+        EXPECT_EQ(std::vector<std::string>{"notes.txt"}, FolderEntries(shared.Path())) << "nothing written";
+        std::string location;
+        ASSERT_TRUE(Registered(&location)) << "by the first installation";
+        EXPECT_NE(shared.Path(), location);
+    }
+    {
+        SCOPED_TRACE("inside Program Files: what Program Files gives");
+        TTempDir programFiles;
+        SetRegString(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows NT\\CurrentVersion", "ProgramFilesDir",
+                     programFiles.Path());
+        CreateDirectoryA((programFiles / "Plain").c_str(), nullptr);
+        ASSERT_TRUE(installInto(programFiles / "QOVA"));
+        EXPECT_EQ(DaclText(programFiles / "Plain"), DaclText(installDir));
+    }
+}
 
-    // A folder that existed keeps its permissions, whatever they are.
-    TTempDir other;
-    const std::string before = DaclText(other.Path());
-    installDir = other.Path();
-    choices.FolderText = other.Path();
+// A link on the way appears after the folder page: nothing is written.
+TEST_F(InstallFilesTest, LinksOnTheWayAreRefusedAtInstallTime)
+{
+    const std::string links = Env("QOVA_TEST_LINKS");
+    ASSERT_FALSE(links.empty());
+    const std::vector<std::string> target = FolderEntries(links + "\\target");
+    choices.FolderText = links + "\\junction\\QOVA";
+    EXPECT_RAISES(CreateFileMessage(choices.FolderText, ERROR_CANT_RESOLVE_FILENAME), Install());
+    // A devices folder that is a link, in a folder only administrators change.
+    choices.FolderText = links + "\\planted";
+    const std::vector<std::string> planted = FolderEntries(links + "\\planted");
     state = TSetupState{};
-    user.Answers = {mrYesToAll};
-    ASSERT_TRUE(Install());
-    EXPECT_EQ(before, DaclText(other.Path()));
-
-    // Inside Program Files the folder takes what Program Files gives.
-    TTempDir programFiles;
-    SetRegString(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows NT\\CurrentVersion", "ProgramFilesDir",
-                 programFiles.Path());
-    CreateDirectoryA((programFiles / "Plain").c_str(), nullptr);
-    installDir = programFiles / "QOVA\\";
-    choices.FolderText = installDir;
-    state = TSetupState{};
-    ASSERT_TRUE(Install());
-    EXPECT_EQ(DaclText(programFiles / "Plain"), DaclText(installDir));
+    EXPECT_RAISES(CreateFileMessage(links + "\\planted\\Devices", ERROR_CANT_RESOLVE_FILENAME), Install());
+    EXPECT_EQ(planted, FolderEntries(links + "\\planted"));
+    EXPECT_EQ(target, FolderEntries(links + "\\target"));
+    EXPECT_FALSE(Registered());
+    EXPECT_FALSE(state.Log.InstallLog);
 }
 
 TEST_F(InstallFilesTest, GroupFolderThatExistedIsStillLoggedFirst)

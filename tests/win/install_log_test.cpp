@@ -12,8 +12,7 @@
 #include <memory>
 #include <vector>
 
-using testing_support::ReadText;
-using testing_support::TTempDir;
+using namespace testing_support;
 
 namespace {
 
@@ -47,7 +46,7 @@ TEST_F(InstallLogTest, WritesSectionsInFirstWriteOrderWithSeparateCounters)
 {
     const std::string path = dir / "install.log";
     Open(path);
-    EXPECT_FALSE(testing_support::PathExists(path)) << "creating the writer must not touch the file";
+    EXPECT_FALSE(PathExists(path)) << "creating the writer must not touch the file";
     log.InstallLog->Write("Application", "ShortName", "QOVA");
     log.InstallLog->Write("Application", "FullName", "Qovarium");
     log.InstallLog->Write("Application", "Version", "1.5");
@@ -131,7 +130,7 @@ TEST_F(InstallLogTest, OtherKindsWriteNothing)
     Open(path);
     log.LogPath(2, dir / "QOVA.exe");
     log.InstallLog.reset();
-    EXPECT_FALSE(testing_support::PathExists(path));
+    EXPECT_FALSE(PathExists(path));
     EXPECT_EQ(1, log.FileCounter);
     EXPECT_EQ(1, log.FolderCounter);
 }
@@ -177,6 +176,34 @@ TEST_F(InstallLogTest, WriteIntoReadOnlyLogRaisesAndKeepsCounter)
     log.InstallLog.reset();
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ("[Files]\r\n", ReadText(path));
+}
+
+// Nothing is written through a link at the log's name; an old plain log is
+// merged into, as the profile functions do.
+TEST_F(InstallLogTest, LinksAtItsNameAreRefusedAnOldPlainLogIsMergedInto)
+{
+    const std::string links = Env("QOVA_TEST_LINKS");
+    ASSERT_FALSE(links.empty());
+    const std::vector<std::string> target = FolderEntries(links + "\\target");
+    const std::string junction = links + "\\planted\\install.log";
+    EXPECT_RAISES(CreateFileMessage(junction, ERROR_CANT_RESOLVE_FILENAME),
+                  TInstallLog(junction).Write("Application", "ShortName", "QOVA"));
+    EXPECT_EQ(target, FolderEntries(links + "\\target"));
+
+    const std::string path = dir / "install.log", elsewhere = dir / "elsewhere.ini";
+    WriteBytes(elsewhere, "[Keep]\r\nx=1\r\n");
+    ASSERT_TRUE(CreateHardLinkA(path.c_str(), elsewhere.c_str(), nullptr));
+    EXPECT_RAISES(CreateFileMessage(path, ERROR_CANT_RESOLVE_FILENAME),
+                  TInstallLog(path).Write("Application", "ShortName", "QOVA"));
+    EXPECT_EQ("[Keep]\r\nx=1\r\n", ReadText(elsewhere));
+
+    ASSERT_TRUE(DeleteFileA(path.c_str()));
+    WriteBytes(path, "[Files]\r\n40=C:\\stale.txt\r\n");
+    Open(path);
+    log.LogPath(lkFile, "C:\\QOVA\\QOVA.exe");
+    log.InstallLog.reset();
+    EXPECT_EQ("C:\\stale.txt", ProfileString(path, "Files", "40"));
+    EXPECT_EQ("C:\\QOVA\\QOVA.exe", ProfileString(path, "Files", "1"));
 }
 
 } // namespace

@@ -3,9 +3,13 @@
 // either way. The "browser" is a recorder registered for a scheme of the
 // test's own, in the real registry, which the desktop process reads.
 #include "platform/shell_open.h"
+#include "platform/message_dialog.h"
+#include "platform/system_info.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
+
+#include <vector>
 
 using namespace testing_support;
 
@@ -50,10 +54,28 @@ TEST_F(ShellOpenTest, PageOpensThroughTheDesktopAndWithoutIt)
     const std::string page = std::string(Scheme) + ":page?x=1";
     EXPECT_EQ(TOpenRoute::Desktop, ShellOpen(nullptr, page));
     EXPECT_EQ(L"qovatest:page?x=1", Opened());
+    const TNoShellDesktop noDesktop;
     {
-        const TNoShellDesktop noDesktop;
+        const TAssumedElevation notElevated(false);
         EXPECT_EQ(TOpenRoute::Direct, ShellOpen(nullptr, page));
         EXPECT_EQ(L"qovatest:page?x=1", Opened());
+    }
+    {
+        // Elevated, nothing may start with its rights: the address is shown.
+        const TAssumedElevation elevated(true);
+        std::vector<std::string> shown;
+        SetMessageDlgHook([&](const std::string& text, TMsgDlgType type, unsigned buttons) {
+            EXPECT_EQ(TMsgDlgType::Information, type);
+            EXPECT_EQ(unsigned{mbOK}, buttons);
+            shown.push_back(text);
+            return mrOk;
+        });
+        EXPECT_EQ(TOpenRoute::Shown, ShellOpen(nullptr, page));
+        SetMessageDlgHook({});
+        ASSERT_EQ(1u, shown.size());
+        EXPECT_EQ("\r\n\r\nqovatest:page?x=1", shown[0].substr(shown[0].find('\r')));
+        Sleep(1000);
+        EXPECT_FALSE(PathExists(opened)) << "a program was started";
     }
 }
 

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <aclapi.h>
+#include <sddl.h>
 #include <shlobj.h>
 
 #include <algorithm>
@@ -223,6 +225,34 @@ TLinkData ReadLink(const std::string& linkFile)
     link->GetIconLocation(text, sizeof text, &data.IconIndex);
     data.IconFile = text;
     return data;
+}
+
+void MakeWritableByEveryone(const std::string& path)
+{
+    TLocalMemory descriptor;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(A;OICI;FA;;;WD)", SDDL_REVISION_1,
+                                                                      descriptor.put(), nullptr));
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL dacl = nullptr;
+    ASSERT_TRUE(GetSecurityDescriptorDacl(descriptor.get(), &present, &dacl, &defaulted));
+    ASSERT_EQ(ERROR_SUCCESS, SetNamedSecurityInfoA(const_cast<char*>(path.c_str()), SE_FILE_OBJECT,
+                                                   DACL_SECURITY_INFORMATION, nullptr, nullptr, dacl, nullptr))
+        << path;
+}
+
+std::string DaclText(const std::string& path)
+{
+    PACL dacl = nullptr;
+    TLocalMemory descriptor;
+    if (GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
+                              nullptr, descriptor.put()) != ERROR_SUCCESS)
+        return "<unreadable>";
+    TLocalMemory text;
+    if (!ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor.get(), SDDL_REVISION_1,
+                                                              DACL_SECURITY_INFORMATION,
+                                                              reinterpret_cast<char**>(text.put()), nullptr))
+        return "<no text>";
+    return static_cast<const char*>(text.get());
 }
 
 } // namespace testing_support

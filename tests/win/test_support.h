@@ -50,6 +50,11 @@ std::string ReadText(const std::string& path);
 void WriteBytes(const std::string& path, const std::string& bytes);
 void RemoveTree(const std::string& path);
 bool PathExists(const std::string& path);
+// Gives everyone full control of a file or folder (under Wine: mode 777).
+void MakeWritableByEveryone(const std::string& path);
+// The DACL of a file or folder as the system reads it back, as SDDL.
+std::string DaclText(const std::string& path);
+
 // Names in a folder, sorted, without "." and "..".
 std::vector<std::string> FolderEntries(const std::string& folder);
 
