@@ -13,7 +13,9 @@ shift 3
 
 mkdir -p "$dir"
 if mountpoint -q "$dir"; then umount "$dir"; fi
-if ! mount -t tmpfs -o "size=$size" tmpfs "$dir" 2>/dev/null; then
+# Mode 755: tmpfs gives its root 1777, which Wine shows as a drive root
+# where everyone may delete what is in it, and an installation refuses.
+if ! mount -t tmpfs -o "size=$size,mode=0755" tmpfs "$dir" 2>/dev/null; then
   echo "small-drive.sh: cannot mount a $size tmpfs at $dir (needs root): the small-drive test is skipped"
   exit 77
 fi

@@ -374,6 +374,48 @@ TEST_F(WizardEndToEnd, ExitOnTheShortcutsPageLeavesOnlyTheSettingsFolder)
     EXPECT_EQ("<missing>", RegText(HKEY_LOCAL_MACHINE, UninstallKey, "DisplayName"));
 }
 
+// A folder someone else made, open to everyone: refused while it holds
+// anything, taken over when empty, and only the administrators' afterwards.
+TEST_F(WizardEndToEnd, FolderEveryoneCouldChangeIsTheAdministratorsOnceInstalledInto)
+{
+    const std::string shared = "C:\\Shared", folder = "C:\\QOVA";
+    for (const std::string& made : {shared, folder}) {
+        ASSERT_TRUE(CreateDirectoryA(made.c_str(), nullptr)) << made;
+        MakeWritableByEveryone(made);
+    }
+    WriteBytes(shared + "\\notes.txt", "everyone's notes");
+    TWizard wizard(setupExe);
+    ASSERT_TRUE(wizard.Start());
+    ASSERT_TRUE(wizard.Next(1));
+    SendMessageA(wizard.FolderEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(shared.c_str()));
+    ClickWithMouse(wizard.ContinueBt);
+    TDialog warning = wizard.Dialog();
+    EXPECT_EQ("Warning", warning.Caption);
+    EXPECT_EQ("Users other than administrators can change \"" + shared +
+                  "\", so the programs installed there would not be safe. Please choose another folder.",
+              warning.Text);
+    wizard.Screenshot(warning.Window, "2-folder-open-warning");
+    wizard.Answer(warning, "OK");
+    EXPECT_EQ(1, wizard.Page());
+
+    SendMessageA(wizard.FolderEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(folder.c_str()));
+    for (int page = 2; page <= 4; ++page)
+        ASSERT_TRUE(wizard.Next(page));
+    ClickWithMouse(wizard.ContinueBt);
+    ASSERT_TRUE(WaitUntil([&] { return wizard.Page() == 5 && TextOf(wizard.ExitBt) == "Close"; }, 60000));
+    ClickWithMouse(wizard.ExitBt);
+    EXPECT_EQ(0, wizard.Exit());
+
+    EXPECT_EQ(std::vector<std::string>{"notes.txt"}, FolderEntries(shared));
+    EXPECT_EQ(folder + "\\", RegText(HKEY_LOCAL_MACHINE, UninstallKey, "InstallLocation"));
+    for (const std::string& path : {folder, folder + "\\Uninstall.exe", folder + "\\install.log"}) {
+        const std::string dacl = DaclText(path);
+        EXPECT_NE(std::string::npos, dacl.find(";;;SY)")) << path << ": " << dacl;
+        EXPECT_EQ(std::string::npos, dacl.find(";0x1301ff;;;WD)")) << path << ": " << dacl;
+        EXPECT_EQ(std::string::npos, dacl.find(";FA;;;WD)")) << path << ": " << dacl;
+    }
+}
+
 // At 150 % scale the window is the design's 380 x 226 scaled, drawn crisp:
 // the screenshots of its first two pages are for looking at.
 TEST_F(WizardEndToEnd, DrawnAtTheDisplaysScale)
