@@ -103,8 +103,8 @@ bool InstallFiles(TSetupState& state, const TInstallChoices& choices, IInstallUs
     CheckInstallFolder(state.InstallDir, devicesFolder);
     // Before anything is created or deleted: a reinstallation that cannot
     // replace every file leaves the folder, its old log included, as it was.
-    CheckPayloadTargets(state.InstallDir);
-    TInstallFolder folder(state.InstallDir);
+    CheckPayloadTargets(state.InstallDir, devicesFolder);
+    TInstallFolder folder(state.InstallDir, devicesFolder);
     const std::string logPath = state.InstallDir + "install.log";
     if (FileExists(logPath))
         DeleteFileAt(logPath);
@@ -149,7 +149,7 @@ bool InstallFiles(TSetupState& state, const TInstallChoices& choices, IInstallUs
     explorerKey.reset();
     RegisterUninstall(state.InstallDir);
 
-    folder.OpenDevicesFolder(devicesFolder);
+    folder.OpenDevicesFolder();
     user.ProcessMessages();
     CopyDevices(user, extract, devicesFolder);
 
@@ -163,5 +163,6 @@ bool InstallFiles(TSetupState& state, const TInstallChoices& choices, IInstallUs
     }
     if (folder.Created())
         state.Log.LogPath(lkFolder, state.InstallDir);
+    folder.Complete();
     return true;
 }

@@ -3,11 +3,15 @@
 #include "install/destination.h"
 #include "platform/file_system.h"
 #include "platform/folder_security.h"
+#include "platform/replacement_file.h"
 #include "shell/known_folders.h"
 
 #include <vector>
 
 namespace {
+
+// Beside the log while an installation into a folder it made is under way.
+constexpr const char* CreatedMarkName = "~created.tmp";
 
 // Nothing in it, or this product's log: it becomes the installer's.
 bool IsClaimable(const std::string& folder)
@@ -56,7 +60,10 @@ void CheckInstallFolder(const std::string& installDir, const std::string& device
         RaiseCreateError(open, ERROR_ACCESS_DENIED);
 }
 
-TInstallFolder::TInstallFolder(const std::string& installDir) : secured_(!IsInsideProgramFiles(installDir))
+TInstallFolder::TInstallFolder(const std::string& installDir, const std::string& devicesFolder)
+    : secured_(!IsInsideProgramFiles(installDir)),
+      mark_(IncludeTrailingBackslash(installDir) + CreatedMarkName),
+      devicesFolder_(devicesFolder)
 {
     const std::string folder = ExcludeTrailingBackslash(FullPathName(installDir));
     if (!DirectoryExists(folder)) {
@@ -69,11 +76,29 @@ TInstallFolder::TInstallFolder(const std::string& installDir) : secured_(!IsInsi
     if (secured_ && OthersMayChange(SecurityOf(folder_.get()).get(), TFolderUse::Contents,
                                     FoldersOnTheWay(folder).size() == 1))
         RaiseCreateError(folder, ERROR_ACCESS_DENIED);
+    // A run cut short after it made the folder left its mark: the folder
+    // is still the installation's to log, so that the uninstaller removes it.
+    if (created_)
+        CreateNewFile(mark_);
+    else if (IsPlainFile(mark_))
+        created_ = true;
+    RemoveLeftoverTemporaries(folder);
+    if (DirectoryExists(devicesFolder_)) {
+        devices_ = OpenVerifiedFolder(devicesFolder_);
+        RemoveLeftoverTemporaries(devicesFolder_);
+    }
 }
 
-void TInstallFolder::OpenDevicesFolder(const std::string& devicesFolder)
+void TInstallFolder::Complete()
 {
-    if (!DirectoryExists(devicesFolder))
-        CreateFolders(devicesFolder, secured_ ? TFolderKind::Devices : TFolderKind::Inherited);
-    devices_ = OpenVerifiedFolder(devicesFolder);
+    if (created_)
+        DeleteFileAt(mark_);
+}
+
+void TInstallFolder::OpenDevicesFolder()
+{
+    if (devices_)
+        return;
+    CreateFolders(devicesFolder_, secured_ ? TFolderKind::Devices : TFolderKind::Inherited);
+    devices_ = OpenVerifiedFolder(devicesFolder_);
 }

@@ -27,23 +27,31 @@ std::string OpenFolderWarning(const std::string& openFolder);
 void CheckInstallFolder(const std::string& installDir, const std::string& devicesFolder);
 
 // The installation folder, made or taken over, then opened and checked
-// again by its handle, which it holds so that the folder stays where it is.
-// Raises the create-file message for the folder when any of it fails.
+// again by its handle, which it holds so that the folder stays where it is,
+// and the devices folder in it likewise when it is there. What a run cut
+// short left in them is removed. Raises the create-file message for the
+// folder when any of it fails.
 class TInstallFolder {
 public:
-    explicit TInstallFolder(const std::string& installDir);
+    TInstallFolder(const std::string& installDir, const std::string& devicesFolder);
 
-    // Whether the installation made the folder.
+    // Whether the installation made the folder, this run or one cut short
+    // before it ended.
     bool Created() const { return created_; }
 
-    // The devices folder in it, made when missing (outside Program Files
+    // The installation is complete: the mark of a folder it made goes.
+    void Complete();
+
+    // The devices folder, made when it was missing (outside Program Files
     // with a descriptor that lets Users add, change and delete its files),
     // then opened, checked and held in the same way.
-    void OpenDevicesFolder(const std::string& devicesFolder);
+    void OpenDevicesFolder();
 
 private:
     bool secured_;
     bool created_ = false;
+    std::string mark_; // there from the folder's making until Complete
+    std::string devicesFolder_;
     TFileHandle folder_;
     TFileHandle devices_;
 };

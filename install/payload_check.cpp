@@ -6,7 +6,6 @@
 #include "platform/file_system.h"
 
 #include <algorithm>
-#include <cstdint>
 
 using namespace ProductManifest;
 
@@ -14,6 +13,8 @@ namespace {
 
 // The log's entries: some 40 paths of at most 260 characters each.
 constexpr uint64_t LogAllowance = 16 * 1024;
+// A web-page shortcut: its address and icon path, well under this.
+constexpr uint64_t UrlAllowance = 1024;
 
 // Bytes rounded up to whole clusters of a volume (cluster > 0). The
 // remainder by shifts and subtractions: a 64-bit division would link the
@@ -29,32 +30,50 @@ uint64_t WholeClusters(uint64_t bytes, uint32_t cluster)
     return remainder ? bytes + (cluster - remainder) : bytes;
 }
 
+bool IsWritten(size_t row, const std::string& installDir)
+{
+    return !(IsPreserved(PayloadTable[row].FileName) && FileExists(installDir + PayloadTable[row].FileName));
+}
+
 } // namespace
 
-void CheckPayloadTargets(const std::string& installDir)
+uint64_t PeakSpaceNeeded(const std::string& installDir, const std::string& devicesFolder, uint32_t clusterSize)
 {
-    TVolumeSpace space;
-    const bool spaceKnown = QueryVolumeSpace(installDir, space);
-    const auto clusters = [&](uint64_t bytes) { return WholeClusters(bytes, space.ClusterSize); };
-    // Each new file is written beside the old one, which goes only when the
-    // new one is complete: the peak is counted file by file, in clusters.
-    int64_t extra = spaceKnown ? static_cast<int64_t>(clusters(LogAllowance)) : 0;
-    int64_t peak = extra;
+    const auto clusters = [&](uint64_t bytes) { return static_cast<int64_t>(WholeClusters(bytes, clusterSize)); };
+    int64_t extra = 0, peak = 0;
+    // A file written beside an old one, which goes once the new one is complete.
+    const auto replace = [&](const std::string& path, uint64_t size) {
+        const int64_t old = FileSizeAt(path);
+        peak = std::max(peak, extra + clusters(size));
+        extra += clusters(size) - (old < 0 ? 0 : clusters(static_cast<uint64_t>(old)));
+    };
+    const auto add = [&](uint64_t size) {
+        extra += clusters(size);
+        peak = std::max(peak, extra);
+    };
+    add(LogAllowance);
+    for (size_t row = 0; row < PayloadTable.size(); ++row)
+        if (IsWritten(row, installDir))
+            replace(installDir + PayloadTable[row].FileName, PayloadInflatedSizes[row]);
+    add(UrlAllowance);
+    add(UrlAllowance);
+    for (size_t row = 0; row < DeviceTable.size(); ++row)
+        replace(devicesFolder + "\\" + DeviceTable[row].FileName, DeviceInflatedSizes[row]);
+    return static_cast<uint64_t>(peak);
+}
+
+void CheckPayloadTargets(const std::string& installDir, const std::string& devicesFolder)
+{
     const char* firstWritten = nullptr;
     for (size_t row = 0; row < PayloadTable.size(); ++row) {
-        const std::string path = installDir + PayloadTable[row].FileName;
-        if (IsPreserved(PayloadTable[row].FileName) && FileExists(path))
+        if (!IsWritten(row, installDir))
             continue;
-        CheckReplaceable(path);
+        CheckReplaceable(installDir + PayloadTable[row].FileName);
         if (!firstWritten)
             firstWritten = PayloadTable[row].FileName;
-        if (spaceKnown) {
-            const auto added = static_cast<int64_t>(clusters(PayloadInflatedSizes[row]));
-            const int64_t oldSize = FileSizeAt(path);
-            peak = std::max(peak, extra + added);
-            extra += added - (oldSize < 0 ? 0 : static_cast<int64_t>(clusters(static_cast<uint64_t>(oldSize))));
-        }
     }
-    if (firstWritten && spaceKnown && static_cast<uint64_t>(peak) > space.FreeBytes)
+    TVolumeSpace space;
+    if (firstWritten && QueryVolumeSpace(installDir, space) &&
+        PeakSpaceNeeded(installDir, devicesFolder, space.ClusterSize) > space.FreeBytes)
         RaiseDiskFull(installDir + firstWritten);
 }

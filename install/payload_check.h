@@ -2,10 +2,18 @@
 // installation that cannot finish changes none of them.
 #pragma once
 
+#include <cstdint>
 #include <string>
+
+// The most room the installation needs at any moment on the volume of
+// installDir, in whole clusters of that size: every file it writes there,
+// in the order it writes them, each new one beside the old one until it is
+// complete (the log, the payload, the two web-page shortcuts and all the
+// device files it could copy into devicesFolder).
+uint64_t PeakSpaceNeeded(const std::string& installDir, const std::string& devicesFolder, uint32_t clusterSize);
 
 // Raises the create-file message for the first payload target in installDir
 // that could not be replaced now (read-only, or open in another program),
-// or, when the volume has no room for the payload and the log, for the
-// first payload file with the system's text for a full disk.
-void CheckPayloadTargets(const std::string& installDir);
+// or, when the volume has no room for PeakSpaceNeeded, for the first payload
+// file with the system's text for a full disk.
+void CheckPayloadTargets(const std::string& installDir, const std::string& devicesFolder);

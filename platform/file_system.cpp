@@ -144,6 +144,13 @@ void RaiseDiskFull(const std::string& path)
     RaiseCreateError(path, ERROR_DISK_FULL);
 }
 
+bool CreateNewFile(const std::string& path)
+{
+    return TFileHandle(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr))
+        .operator bool();
+}
+
 bool DeleteFileAt(const std::string& path)
 {
     return DeleteFileA(path.c_str()) != 0;

@@ -50,6 +50,10 @@ bool QueryVolumeSpace(const std::string& path, TVolumeSpace& space);
 // The same with the system's text for a full disk.
 [[noreturn]] void RaiseDiskFull(const std::string& path);
 
+// Creates an empty file, never opening or following what is there already;
+// true when the system created it.
+bool CreateNewFile(const std::string& path);
+
 // Deletes a file; true when the system deleted it.
 bool DeleteFileAt(const std::string& path);
 

@@ -133,10 +133,11 @@ private:
 };
 
 // Opens the entry itself, never what a link there points at, to set its
-// owner and permissions; no one else may have it open meanwhile.
+// owner and permissions (rights no sharing mode stands against).
 TFileHandle OpenForOwnership(const std::string& path)
 {
-    return TFileHandle(CreateFileA(path.c_str(), READ_CONTROL | WRITE_DAC | WRITE_OWNER, 0, nullptr, OPEN_EXISTING,
+    return TFileHandle(CreateFileA(path.c_str(), READ_CONTROL | WRITE_DAC | WRITE_OWNER,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
 }
 

@@ -57,8 +57,8 @@ void CreateFolders(const std::string& path, TFolderKind kind);
 // Gives the folder to the administrators with the descriptor of its kind,
 // and so every file and link directly in it, each with what the folder
 // would pass on to a new file; subfolders keep what they have. Raises the
-// create-file message for the first entry it cannot take over: a file
-// another program has open, a file with a second name (hard link), or a
+// create-file message for the first entry it cannot take over: a file with
+// a second name (hard link), whose permissions are also another's, or a
 // folder that is a link.
 void TakeOverFolder(const std::string& path, TFolderKind kind);
 

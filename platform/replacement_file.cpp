@@ -11,6 +11,8 @@
 
 namespace {
 
+constexpr char HexDigits[] = "0123456789abcdef";
+
 // No product file starts with "~" or ends in ".tmp", so the name never
 // takes a product file's place; a name that exists is skipped.
 std::string TemporaryName(const std::string& folder, unsigned attempt)
@@ -21,8 +23,18 @@ std::string TemporaryName(const std::string& folder, unsigned attempt)
                            attempt * 40503u;
     char name[] = "~00000000.tmp";
     for (int digit = 8; digit >= 1; --digit)
-        name[digit] = "0123456789abcdef"[(mixed >> (32 - 4 * digit)) & 15];
+        name[digit] = HexDigits[(mixed >> (32 - 4 * digit)) & 15];
     return folder + name;
+}
+
+bool IsTemporaryName(const std::string& name)
+{
+    if (name.size() != 13 || name[0] != '~' || name.compare(9, 4, ".tmp") != 0)
+        return false;
+    for (size_t i = 1; i < 9; ++i)
+        if (!std::char_traits<char>::find(HexDigits, 16, name[i]))
+            return false;
+    return true;
 }
 
 std::string FolderOf(const std::string& path)
@@ -82,6 +94,28 @@ TFileHandle CreateTemporary(const std::string& target, std::string& temporary)
 }
 
 } // namespace
+
+void RemoveLeftoverTemporaries(const std::string& folder)
+{
+    const std::string prefix = IncludeTrailingBackslash(folder);
+    WIN32_FIND_DATAA data;
+    // The pattern also meets short names; the long name decides.
+    const TFindHandle find(FindFirstFileA((prefix + "~*.tmp").c_str(), &data));
+    if (!find)
+        return;
+    do {
+        if (!IsTemporaryName(data.cFileName) ||
+            (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
+            continue;
+        // No sharing: a file someone has open stays.
+        const TFileHandle file(CreateFileA((prefix + data.cFileName).c_str(), DELETE | FILE_READ_ATTRIBUTES, 0,
+                                           nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        BY_HANDLE_FILE_INFORMATION information;
+        if (file && GetFileInformationByHandle(file.get(), &information) && information.nNumberOfLinks == 1 &&
+            !(information.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
+            Dispose(file.get());
+    } while (FindNextFileA(find.get(), &data));
+}
 
 TReplacementFile::TReplacementFile(std::string targetPath)
     : target_(std::move(targetPath)), stream_(CreateTemporary(target_, temporary_))

@@ -7,6 +7,12 @@
 
 #include <string>
 
+// Removes what a run cut short left in folder: plain files with the names
+// TReplacementFile gives its temporary files, "~", 8 hexadecimal digits,
+// ".tmp". Anything else of such a name (a folder, a link, a file with a
+// second name, or one that is open) is left alone.
+void RemoveLeftoverTemporaries(const std::string& folder);
+
 class TReplacementFile {
 public:
     // Creates the temporary file in the target's folder. Raises the

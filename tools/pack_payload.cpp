@@ -190,8 +190,13 @@ int main(int argc, char** argv)
             }
             rc << Upper(row.ResourceName) << " BINARY \"" << RcString(out.generic_string()) << "\"\n";
             dep << " \\\n  " << DepfileEscape(in.string());
-            if (index < ProductManifest::PayloadTable.size())
-                sizes << (index ? ", " : "") << size;
+            if (index == ProductManifest::PayloadTable.size())
+                sizes << "}};\n\n// Inflated bytes of each DeviceTable row, in table order.\n"
+                      << "inline constexpr std::array<uint32_t, ProductManifest::DeviceTable.size()> "
+                         "DeviceInflatedSizes{{";
+            else if (index > 0)
+                sizes << ", ";
+            sizes << size;
             ++index;
         }
         dep << "\n";

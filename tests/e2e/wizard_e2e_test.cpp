@@ -416,6 +416,104 @@ TEST_F(WizardEndToEnd, FolderEveryoneCouldChangeIsTheAdministratorsOnceInstalled
     }
 }
 
+// What an installation left where it writes: every file with its bytes
+// (links as the shell reads them, since they hold their targets' times) and
+// the uninstall entry's values.
+std::map<std::string, std::string> Installed(const std::vector<std::string>& folders)
+{
+    std::map<std::string, std::string> found;
+    for (const std::string& folder : folders) {
+        std::map<std::string, bool> entries;
+        Collect(folder, entries);
+        for (const auto& [path, isFolder] : entries) {
+            if (isFolder)
+                found[path] = "<folder>";
+            else if (path.size() > 4 && path.compare(path.size() - 4, 4, ".lnk") == 0)
+                found[path] = ReadLink(path).Path + "|" + ReadLink(path).IconFile;
+            else
+                found[path] = ReadText(path);
+        }
+    }
+    TRegKey entry;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, UninstallKey, 0, KEY_READ, entry.put()) != ERROR_SUCCESS)
+        return found;
+    char name[256];
+    BYTE data[2048];
+    for (DWORD i = 0;; ++i) {
+        DWORD nameSize = sizeof name, dataSize = sizeof data, type = 0;
+        if (RegEnumValueA(entry.get(), i, name, &nameSize, nullptr, &type, data, &dataSize) != ERROR_SUCCESS)
+            break;
+        found[std::string("registry:") + name] = std::string(reinterpret_cast<char*>(data), dataSize);
+    }
+    return found;
+}
+
+// Killed at points from the first payload file to the last, then run again
+// to the end: the same as one run that was never interrupted.
+TEST_F(WizardEndToEnd, RunKilledWhileItExtractsIsSetRightByTheNext)
+{
+    const std::string folder = "C:\\QOVA";
+    const std::vector<std::string> written{Lower(folder), Lower(desktop), Lower(group)};
+    const auto clean = [&] {
+        for (const std::string& path : {folder, group})
+            RemoveTree(path);
+        for (const char* link : {"\\QOVA.lnk", "\\QOVAsim.lnk"})
+            DeleteFileA((desktop + link).c_str());
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, UninstallKey);
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, UninstallKey);
+    };
+    // Runs to the ready page and on; killed once kill payload files are
+    // there, else to the finish page. The payload files there when killed.
+    const auto run = [&](int kill) {
+        TWizard wizard(setupExe);
+        EXPECT_TRUE(wizard.Start());
+        EXPECT_TRUE(wizard.Next(1));
+        SendMessageA(wizard.FolderEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(folder.c_str()));
+        for (int page = 2; page <= 4; ++page)
+            EXPECT_TRUE(wizard.Next(page));
+        const auto extracted = [&] {
+            int count = 0;
+            for (const char* name : PayloadFiles)
+                count += PathExists(folder + "\\" + name) ? 1 : 0;
+            return count;
+        };
+        ClickWithMouse(wizard.ContinueBt);
+        if (kill >= 0) {
+            EXPECT_TRUE(WaitUntil([&] { return extracted() >= kill && PathExists(folder + "\\install.log"); },
+                                  30000));
+            wizard.Process().Kill();
+            DWORD code = 0;
+            EXPECT_TRUE(wizard.Process().WaitForExit(10000, code));
+            return extracted();
+        }
+        // A run killed after the device files were written is asked about them.
+        EXPECT_TRUE(WaitUntil(
+            [&] {
+                TDialog question;
+                if (wizard.Process().FindDialog(question))
+                    wizard.Answer(question, "Yes to &All");
+                return wizard.Page() == 5 && TextOf(wizard.ExitBt) == "Close";
+            },
+            60000));
+        ClickWithMouse(wizard.ExitBt);
+        EXPECT_EQ(0, wizard.Exit());
+        return extracted();
+    };
+
+    ASSERT_EQ(13, run(-1));
+    const std::map<std::string, std::string> once = Installed(written);
+    ASSERT_TRUE(once.count(Lower(folder + "\\install.log")));
+    for (int kill : {0, 4, 8, 12}) {
+        SCOPED_TRACE("killed at " + std::to_string(kill));
+        clean();
+        const int extracted = run(kill);
+        WriteFigure("killed at " + std::to_string(kill) + " payload files: " + std::to_string(extracted) +
+                    " there when it ended");
+        run(-1);
+        EXPECT_EQ(once, Installed(written));
+    }
+}
+
 // At 150 % scale the window is the design's 380 x 226 scaled, drawn crisp:
 // the screenshots of its first two pages are for looking at.
 TEST_F(WizardEndToEnd, DrawnAtTheDisplaysScale)

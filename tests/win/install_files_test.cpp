@@ -3,8 +3,10 @@
 #include "install/install_files.h"
 
 #include "engine/product_manifest.h"
+#include "install/payload_check.h"
 #include "platform/file_system.h"
 #include "platform/registry.h"
+#include "platform/replacement_file.h"
 #include "shell/uninstall_entry.h"
 #include "test_support.h"
 
@@ -254,6 +256,17 @@ TEST_F(InstallFilesTest, FolderOutsideProgramFilesIsOnlyTheAdministratorsWhoever
         EXPECT_EQ(ExpectedLog({.CreatedFolder = false}), Log());
     }
     {
+        SCOPED_TRACE("an earlier installation's, with a second name of a file elsewhere");
+        TTempDir earlier;
+        WriteBytes(earlier / "install.log", "[Application]\r\n");
+        WriteBytes(root / "theirs.dll", "someone's library");
+        ASSERT_TRUE(CreateHardLinkA((earlier / "qovaext.dll").c_str(), (root / "theirs.dll").c_str(), nullptr));
+        const std::string before = DaclText(root / "theirs.dll");
+        EXPECT_RAISES(CreateFileMessage(earlier / "qovaext.dll", ERROR_CANT_RESOLVE_FILENAME),
+                      installInto(earlier.Path()));
+        EXPECT_EQ(before, DaclText(root / "theirs.dll"));
+    }
+    {
         SCOPED_TRACE("holding something else, changed only by the administrators");
         TTempDir tools;
         WriteBytes(tools / "tool.exe", "the administrator's tool");
@@ -299,10 +312,68 @@ TEST_F(InstallFilesTest, LinksOnTheWayAreRefusedAtInstallTime)
     const std::vector<std::string> planted = FolderEntries(links + "\\planted");
     state = TSetupState{};
     EXPECT_RAISES(CreateFileMessage(links + "\\planted\\Devices", ERROR_CANT_RESOLVE_FILENAME), Install());
+    // A link named like a leftover temporary file is not one.
+    RemoveLeftoverTemporaries(links + "\\planted");
     EXPECT_EQ(planted, FolderEntries(links + "\\planted"));
     EXPECT_EQ(target, FolderEntries(links + "\\target"));
     EXPECT_FALSE(Registered());
     EXPECT_FALSE(state.Log.InstallLog);
+}
+
+// What a run cut short leaves (a temporary file beside its target, the log
+// so far) is set right by the next: the same files and log as one run.
+TEST_F(InstallFilesTest, RunCutShortIsSetRightByTheNext)
+{
+    const auto cutShort = [&](const std::string& target, const std::string& resource) -> bool {
+        if (resource == ProductManifest::PayloadTable[5].ResourceName)
+            throw Exception("cut short");
+        return ExtractResource(target, resource);
+    };
+    EXPECT_RAISES("cut short", InstallFiles(state, choices, user, cutShort));
+    state = TSetupState{};
+    const std::string leftover = installDir + "~0123abcd.tmp";
+    WriteBytes(leftover, "half a library");
+    ASSERT_TRUE(CreateDirectoryA((installDir + "Devices").c_str(), nullptr));
+    WriteBytes(installDir + "Devices\\~00c0ffee.tmp", "half a device");
+    // Not leftovers: other names, a folder, a second name, a file in use.
+    const std::vector<std::string> kept{"~0123abcd.tmp.txt", "~notes.tmp", "~0000000g.tmp", "~00000001.tmp",
+                                        "~00000002.tmp", "~00000003.tmp"};
+    for (size_t i = 0; i < 3; ++i)
+        WriteBytes(installDir + kept[i], "the user's");
+    ASSERT_TRUE(CreateDirectoryA((installDir + kept[3]).c_str(), nullptr));
+    WriteBytes(root / "elsewhere.txt", "the user's");
+    // (In the devices folder: one taken over refuses a file with a second name.)
+    ASSERT_TRUE(CreateHardLinkA((installDir + "Devices\\" + kept[4]).c_str(), (root / "elsewhere.txt").c_str(),
+                                nullptr));
+    WriteBytes(installDir + kept[5], "in use");
+    TFileHandle inUse(CreateFileA((installDir + kept[5]).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(inUse);
+
+    ASSERT_TRUE(Install());
+    EXPECT_EQ(ExpectedLog({}), Log()) << "the folder was made by the run cut short";
+    EXPECT_FALSE(PathExists(leftover));
+    EXPECT_FALSE(PathExists(installDir + "Devices\\~00c0ffee.tmp"));
+    EXPECT_FALSE(PathExists(installDir + "~created.tmp"));
+    for (const std::string& name : kept)
+        EXPECT_TRUE(PathExists(installDir + (name == kept[4] ? "Devices\\" : "") + name)) << name;
+    EXPECT_EQ("the user's", ReadText(root / "elsewhere.txt"));
+}
+
+// Every file the installation writes counts, in whole clusters, each new
+// one at its full size where nothing stands in its place.
+TEST_F(InstallFilesTest, SpaceNeededCountsEveryFileItWrites)
+{
+    const std::string payloadDir = Env("QOVA_PAYLOAD_DIR");
+    const auto clusters = [](uint64_t bytes) { return (bytes + 4095) / 4096 * 4096; };
+    uint64_t expected = clusters(16 * 1024) + 2 * clusters(1024);
+    const auto add = [&](const auto& table) {
+        for (const auto& row : table)
+            expected += clusters(ReadBytes(payloadDir + "\\" + row.FileName).size());
+    };
+    add(ProductManifest::PayloadTable);
+    add(ProductManifest::DeviceTable);
+    EXPECT_EQ(expected, PeakSpaceNeeded(installDir, installDir + "Devices", 4096));
 }
 
 TEST_F(InstallFilesTest, GroupFolderThatExistedIsStillLoggedFirst)
