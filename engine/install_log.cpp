@@ -15,20 +15,3 @@ void TLogState::LogPath(int32_t kind, const std::string& path)
         ++FolderCounter;
     }
 }
-
-void TLogState::Release()
-{
-    if (InUse) {
-        ReleasePending = true;
-        return;
-    }
-    ReleasePending = false;
-    InstallLog.reset();
-}
-
-void TLogState::EndUse()
-{
-    InUse = false;
-    if (ReleasePending)
-        Release();
-}

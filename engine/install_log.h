@@ -36,29 +36,8 @@ struct TLogState {
     std::unique_ptr<TInstallLog> InstallLog;
     int32_t FileCounter = 1;
     int32_t FolderCounter = 1;
-    bool InUse = false;          // the installation is writing it
-    bool ReleasePending = false; // the window closed meanwhile
 
     // Appends a file (kind 0) or folder (kind 1) entry; other kinds are
     // ignored. The counter moves only after a successful write.
     void LogPath(int32_t kind, const std::string& path);
-
-    // Releases the writer; while it is in use (a close request can be
-    // handled in the installation's message passes) the release waits
-    // until the use ends.
-    void Release();
-    void EndUse();
-};
-
-// Marks the log as in use for the scope's life; a release asked for
-// meanwhile is carried out when it ends.
-class TLogInUse {
-public:
-    explicit TLogInUse(TLogState& log) : log_(log) { log_.InUse = true; }
-    ~TLogInUse() { log_.EndUse(); }
-    TLogInUse(const TLogInUse&) = delete;
-    TLogInUse& operator=(const TLogInUse&) = delete;
-
-private:
-    TLogState& log_;
 };

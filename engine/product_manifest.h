@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 namespace ProductManifest {
 
@@ -46,7 +47,17 @@ inline constexpr const TPayloadRow& ProgramSpanish = PayloadTable[5];
 inline constexpr const TPayloadRow& SimulatorEnglish = PayloadTable[7];
 inline constexpr const TPayloadRow& SimulatorSpanish = PayloadTable[8];
 
-inline constexpr std::array<TPreservedRow, 1> PreservedTable{{{"", ""}}};
+// Payload files never overwritten when present: none in this build.
+inline constexpr std::array<TPreservedRow, 0> PreservedTable{};
+
+// True when a payload file is never overwritten when present.
+constexpr bool IsPreserved(std::string_view fileName)
+{
+    for (const TPreservedRow& row : PreservedTable)
+        if (fileName == row.KeepName)
+            return true;
+    return false;
+}
 
 // Folders per language in DataFolderTable; the first of each language's
 // rows is its devices folder.

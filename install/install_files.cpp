@@ -79,21 +79,9 @@ void CopyDevices(IInstallUser& user, const TExtractFunction& extract,
 
 } // namespace
 
-bool IsPreserved(const std::string& fileName)
-{
-    for (const TPreservedRow& row : PreservedTable) {
-        if (fileName == row.KeepName)
-            return true;
-    }
-    return false;
-}
-
 bool InstallFiles(TSetupState& state, const TInstallChoices& choices, IInstallUser& user,
                   const TExtractFunction& extract)
 {
-    // The window may close in a message pass; the writer stays until the end.
-    TLogInUse logInUse(state.Log);
-
     state.InstallDir = IncludeTrailingBackslash(choices.FolderText);
     const std::size_t devicesRow = static_cast<std::size_t>(choices.LangIndex) * DataFoldersPerLanguage;
     const std::string devicesFolder =

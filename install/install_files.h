@@ -9,9 +9,6 @@
 #include <functional>
 #include <string>
 
-// True when a payload file is never overwritten when present.
-bool IsPreserved(const std::string& fileName);
-
 // Writes one payload resource into a file; true when the file exists after.
 using TExtractFunction = std::function<bool(const std::string& targetPath, const std::string& resourceName)>;
 

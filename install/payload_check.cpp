@@ -1,7 +1,6 @@
 #include "install/payload_check.h"
 
 #include "engine/product_manifest.h"
-#include "install/install_files.h"
 #include "payload_sizes.h"
 #include "platform/file_system.h"
 

@@ -9,7 +9,6 @@
 #include <string>
 
 struct TSetupState {
-    int32_t PageIndex = 0;
     std::string InstallDir;         // with trailing backslash, fixed by InstallFiles
     std::string CurrentLangLibrary; // LangLibrary found at start, empty if none
     std::string ProgramIniPath;
@@ -24,3 +23,14 @@ struct TInstallChoices {
     bool StartIcon = true;   // StartIconCheck
     int32_t LangIndex = 0;   // LangCombo: 0 English, 1 Espanol
 };
+
+// What the wizard offers when it first shows.
+struct TFirstChoices {
+    std::string FolderText; // the default installation folder
+    int32_t LangIndex = 0;  // the language the settings name, else the one shown
+};
+
+// The window's first showing: fixes the two settings files' paths and the
+// language library the main application's names, sets the log's counters to
+// 1, and gives the first choices. shownLanguage is the list's selection.
+TFirstChoices StartSetup(TSetupState& state, int32_t shownLanguage);

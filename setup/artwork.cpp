@@ -4,7 +4,6 @@
 #include "platform/errors.h"
 #include "platform/resource.h"
 #include "platform/win_error.h"
-#include "setup/controls.h"
 
 #include <cstring>
 #include <vector>
@@ -37,6 +36,13 @@ TBitmapHandle BitmapFromFile(const std::vector<uint8_t>& file)
     if (bitmap)
         std::memcpy(bits, file.data() + header.bfOffBits, bytes);
     return bitmap;
+}
+
+// An icon resource of the program at that size; empty when missing.
+TIconHandle LoadIconResource(const char* name, int size)
+{
+    return TIconHandle(
+        static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), name, IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
 }
 
 // The image of that size in an .ico file in memory.

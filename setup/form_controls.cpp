@@ -4,9 +4,14 @@
 
 #include "platform/errors.h"
 #include "setup/artwork.h"
-#include "setup/controls.h"
+#include "setup/child_window.h"
+#include "setup/control_text.h"
+#include "setup/dpi.h"
+#include "setup/subclass.h"
 
 #include <commctrl.h>
+
+#include <vector>
 
 namespace {
 
@@ -49,23 +54,25 @@ HFONT TSetupForm::Font(TFontRole role) const
     return fonts_[static_cast<std::size_t>(role)].get();
 }
 
-HWND TSetupForm::ParentWindow(int parent) const
+HWND TSetupForm::ParentWindow(TPlace place) const
 {
-    if (parent == OnWindow)
+    if (place.Kind == TPlace::OnWindow)
         return Handle();
-    if (parent == OnBottomPanel)
+    if (place.Kind == TPlace::OnBottomPanel)
         return BottomPanel;
-    return TabSheets[parent];
+    return Sheet(place.Page);
 }
 
 void TSetupForm::CreateControl(const TControlSpec& spec, int id)
 {
-    HWND parent = ParentWindow(spec.Parent);
+    HWND parent = ParentWindow(spec.Place);
     if (spec.Button) {
         TGlyphButton& button = this->*spec.Button;
         button.Create(parent, id, spec.Caption, ControlBounds(spec, spec.Caption), Font(spec.Font), spec.Glyph,
                       ArtScale(dpi_));
         specs_.emplace_back(button.Handle(), &spec);
+        if (spec.HandCursor)
+            button.UseCursor(&handCursor_);
         return;
     }
     HWND control = ::CreateControl(parent, spec.ClassName, spec.Caption, ChildStyle | spec.Style, spec.ExStyle,
@@ -81,21 +88,24 @@ void TSetupForm::CreateControls()
     // The window's own controls first: the panel and the pages hold the rest.
     const int id = FirstControlId;
     for (std::size_t i = 0; i < FormLayoutSize; ++i)
-        if (FormLayout[i].Parent == OnWindow)
+        if (FormLayout[i].Place == OnWindow)
             CreateControl(FormLayout[i], id + static_cast<int>(i));
     ForwardNotifications(BottomPanel, Handle());
-    ForwardNotifications(PageControl1, Handle());
+    ForwardNotifications(PageControl, Handle());
     CreatePages();
     for (std::size_t i = 0; i < FormLayoutSize; ++i)
-        if (FormLayout[i].Parent != OnWindow)
+        if (FormLayout[i].Place != OnWindow)
             CreateControl(FormLayout[i], id + static_cast<int>(i));
 
     // Each parent's controls into the table's order, the first in front.
-    for (int parent = OnWindow; parent < PageCount; ++parent) {
+    std::vector<TPlace> places{OnWindow, OnBottomPanel};
+    for (const TPageSpec& page : FormPages)
+        places.push_back(OnPage(page.Page));
+    for (const TPlace& place : places) {
         HWND previous = HWND_TOP;
         for (std::size_t i = 0; i < FormLayoutSize; ++i) {
             const TControlSpec& spec = FormLayout[i];
-            if (spec.Parent != parent)
+            if (spec.Place != place)
                 continue;
             const HWND window = spec.Button ? (this->*spec.Button).Handle() : this->*spec.Window;
             SetWindowPos(window, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -119,38 +129,38 @@ void TSetupForm::CreateControls()
         TTTOOLINFOA tool{};
         tool.cbSize = sizeof tool;
         tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-        tool.hwnd = TabSheets[1];
+        tool.hwnd = Sheet(TPage::Folder);
         tool.uId = reinterpret_cast<UINT_PTR>(SelectFolderBt.Handle());
         tool.lpszText = const_cast<char*>("Change folder");
         SendMessageA(toolTip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
     }
 }
 
-// Six blank tabs of 20 x 4 pixels, and a page window for each in the area
-// they leave.
+// A blank tab of 20 x 4 pixels for each page, and the page's window in the
+// area they leave.
 void TSetupForm::CreatePages()
 {
     for (int i = 0; i < PageCount; ++i) {
         TCITEMA item{};
         item.mask = TCIF_TEXT;
         item.pszText = const_cast<char*>("");
-        SendMessageA(PageControl1, TCM_INSERTITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+        SendMessageA(PageControl, TCM_INSERTITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
     }
     const RECT area = SizeTabs();
     for (int i = 0; i < PageCount; ++i) {
-        TabSheets[i] = ::CreateControl(PageControl1, WC_STATICA, "",
-                                       (i == 0 ? WS_VISIBLE : 0) | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | SS_NOPREFIX,
-                                       WS_EX_CONTROLPARENT, area, TabSheetId + i, Font(TFontRole::Form));
-        ForwardNotifications(TabSheets[i], Handle());
+        Sheets[i] = ::CreateControl(PageControl, WC_STATICA, "",
+                                    (i == 0 ? WS_VISIBLE : 0) | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | SS_NOPREFIX,
+                                    WS_EX_CONTROLPARENT, area, TabSheetId + i, Font(TFontRole::Form));
+        ForwardNotifications(Sheets[i], Handle());
     }
 }
 
 RECT TSetupForm::SizeTabs()
 {
-    SendMessageA(PageControl1, TCM_SETITEMSIZE, 0, MAKELPARAM(Scaled(20, dpi_), Scaled(4, dpi_)));
+    SendMessageA(PageControl, TCM_SETITEMSIZE, 0, MAKELPARAM(Scaled(20, dpi_), Scaled(4, dpi_)));
     RECT area{};
-    GetClientRect(PageControl1, &area);
-    SendMessageA(PageControl1, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
+    GetClientRect(PageControl, &area);
+    SendMessageA(PageControl, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
     return area;
 }
 
@@ -158,7 +168,7 @@ void TSetupForm::LoadScaledContent()
 {
     SendMessageA(LangCombo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), Scaled(15, dpi_));
     const int artScale = ArtScale(dpi_);
-    for (auto [image, icon] : {std::pair{IconImage, &programIcon_}, std::pair{Image1, &simulatorIcon_}}) {
+    for (auto [image, icon] : {std::pair{IconImage, &programIcon_}, std::pair{SimulatorImage, &simulatorIcon_}}) {
         // Drawn for the scale; the control is as large as its icon.
         TIconHandle scaled = LoadArtIcon(SpecOf(image)->Icon, artScale, 32 * artScale / 100);
         SendMessageA(image, STM_SETICON, reinterpret_cast<WPARAM>(scaled.get()), 0);
@@ -178,7 +188,7 @@ void TSetupForm::ApplyLayout()
             (this->*spec->Button).LoadGlyph(ArtScale(dpi_));
     }
     const RECT area = SizeTabs();
-    for (HWND page : TabSheets)
+    for (HWND page : Sheets)
         SetWindowPos(page, nullptr, area.left, area.top, area.right - area.left, area.bottom - area.top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
     LoadScaledContent();
@@ -212,8 +222,8 @@ LRESULT TSetupForm::OnCtlColor(HDC dc, HWND control)
     SetBkMode(dc, TRANSPARENT);
     const TControlSpec* spec = SpecOf(control);
     COLORREF colour = spec && spec->Colour != CLR_DEFAULT ? spec->Colour : GetSysColor(COLOR_WINDOWTEXT);
-    if (control == Link)
-        colour = linkColour_;
+    if (spec && linkVisited_ && spec->Visited != CLR_DEFAULT)
+        colour = spec->Visited;
     SetTextColor(dc, colour);
     if (spec && spec->OverGradient && background_.Brush()) {
         const RECT place = RectInParent(control);
@@ -227,28 +237,27 @@ LRESULT TSetupForm::OnDrawItem(const DRAWITEMSTRUCT& item)
 {
     HDC dc = item.hDC;
     RECT bounds = item.rcItem;
-    switch (item.CtlType) {
-    case ODT_BUTTON:
-        for (TGlyphButton* button : {&ContinueBt, &ExitBt, &BackBt, &SelectFolderBt})
-            if (button->Handle() == item.hwndItem)
-                button->Draw(item);
-        return TRUE;
-    case ODT_TAB:
+    // The tabs are blank; a button or a static draws as its row says.
+    if (item.CtlType == ODT_TAB) {
         FillRect(dc, &bounds, GetSysColorBrush(COLOR_BTNFACE));
         return TRUE;
-    case ODT_STATIC:
-        if (item.hwndItem == BakImage) {
-            SetBrushOrgEx(dc, 0, 0, nullptr);
-            FillRect(dc, &bounds, background_.Brush() ? background_.Brush() : GetSysColorBrush(COLOR_BTNFACE));
-        } else {
-            FillRect(dc, &bounds, GetSysColorBrush(COLOR_BTNFACE));
-            if (item.hwndItem == Panel1)
-                DrawEdge(dc, &bounds, BDR_SUNKENOUTER, BF_RECT);
-            else if (item.hwndItem == BottomPanel)
-                DrawEdge(dc, &bounds, BDR_RAISEDINNER, BF_RECT);
-        }
-        return TRUE;
-    default:
-        return FALSE;
     }
+    const TControlSpec* spec = SpecOf(item.hwndItem);
+    if (!spec)
+        return FALSE;
+    if (spec->Button) {
+        (this->*spec->Button).Draw(item);
+        return TRUE;
+    }
+    if (spec->Paint == TPaint::Gradient && background_.Brush()) {
+        SetBrushOrgEx(dc, 0, 0, nullptr);
+        FillRect(dc, &bounds, background_.Brush());
+        return TRUE;
+    }
+    FillRect(dc, &bounds, GetSysColorBrush(COLOR_BTNFACE));
+    if (spec->Paint == TPaint::SunkenEdge)
+        DrawEdge(dc, &bounds, BDR_SUNKENOUTER, BF_RECT);
+    else if (spec->Paint == TPaint::RaisedEdge)
+        DrawEdge(dc, &bounds, BDR_RAISEDINNER, BF_RECT);
+    return TRUE;
 }

@@ -18,6 +18,15 @@ constexpr DWORD Tabs = WS_CLIPCHILDREN | TCS_BUTTONS | TCS_FIXEDWIDTH | TCS_OWNE
 
 } // namespace
 
+const TPageSpec FormPages[PageCount] = {
+    {TPage::Welcome, nullptr, &F::EnterWelcome},
+    {TPage::Folder, &F::FolderAccepted, &F::EnterFolder},
+    {TPage::Shortcuts},
+    {TPage::Language},
+    {TPage::Ready, &F::StartInstallation},
+    {TPage::Finish},
+};
+
 const TFontSpec FormFonts[] = {
     {TFontRole::Form, "MS Sans Serif", -11, false, false, false},
     {TFontRole::Bold, "MS Sans Serif", -11, true, false, false},
@@ -32,81 +41,84 @@ const std::size_t FormFontCount = std::size(FormFonts);
 // clang-format off
 const TControlSpec FormLayout[] = {
     // The window, front to back.
-    {.Window = &F::PageControl1, .ClassName = WC_TABCONTROLA, .Left = 63, .Top = 33, .Width = 313, .Height = 138,
+    {.Window = &F::PageControl, .ClassName = WC_TABCONTROLA, .Left = 63, .Top = 33, .Width = 313, .Height = 138,
      .Style = Tabs, .ExStyle = WS_EX_CONTROLPARENT},
-    {.Window = &F::Panel1, .ClassName = WC_STATICA, .Left = 62, .Top = 32, .Width = 315, .Height = 140,
-     .Style = Picture, .Font = TFontRole::None},
+    {.Window = &F::PageFrame, .ClassName = WC_STATICA, .Left = 62, .Top = 32, .Width = 315, .Height = 140,
+     .Style = Picture, .Font = TFontRole::None, .Paint = TPaint::SunkenEdge},
     {.Window = &F::BottomPanel, .ClassName = WC_STATICA, .Left = 0, .Top = 206, .Width = ClientWidth, .Height = 20,
-     .Style = Picture | WS_CLIPCHILDREN, .ExStyle = WS_EX_CONTROLPARENT, .Font = TFontRole::None},
-    {.Window = &F::Image1, .ClassName = WC_STATICA, .Left = 17, .Top = 105, .Width = 32, .Height = 32,
+     .Style = Picture | WS_CLIPCHILDREN, .ExStyle = WS_EX_CONTROLPARENT, .Font = TFontRole::None,
+     .Paint = TPaint::RaisedEdge},
+    {.Window = &F::SimulatorImage, .ClassName = WC_STATICA, .Left = 17, .Top = 105, .Width = 32, .Height = 32,
      .Style = SS_ICON, .Font = TFontRole::None, .OverGradient = true, .Icon = "QOVASIMICON"},
     {.Button = &F::BackBt, .Caption = "Back", .Left = 70, .Top = 174, .Width = 95, .Height = 30,
-     .OverGradient = true, .HandCursor = true, .Glyph = {"GLYPH_BACK", 2, false}},
+     .OverGradient = true, .HandCursor = true, .Click = &F::BackBtClick, .Glyph = {"GLYPH_BACK", 2, false}},
     {.Window = &F::ProductNameLabel, .ClassName = WC_STATICA, .Left = 8, .Top = 8, .Style = Label | SS_LEFT,
      .Font = TFontRole::Product, .Sizing = TSizing::FitText, .Colour = RGB(0, 64, 128), .OverGradient = true},
     {.Button = &F::ExitBt, .Caption = "Exit setup", .Left = 270, .Top = 174, .Width = 95, .Height = 30,
-     .OverGradient = true, .HandCursor = true, .Glyph = {"GLYPH_EXIT", 1, false}},
+     .OverGradient = true, .HandCursor = true, .Click = &F::ExitBtClick, .Glyph = {"GLYPH_EXIT", 1, false}},
     {.Button = &F::ContinueBt, .Caption = "Continue", .Left = 170, .Top = 174, .Width = 95, .Height = 30,
-     .OverGradient = true, .HandCursor = true, .Glyph = {"GLYPH_CONTINUE", 2, false}},
+     .OverGradient = true, .HandCursor = true, .Click = &F::ContinueBtClick,
+     .Glyph = {"GLYPH_CONTINUE", 2, false}},
     {.Window = &F::IconImage, .ClassName = WC_STATICA, .Left = 17, .Top = 65, .Width = 32, .Height = 32,
      .Style = SS_ICON, .Font = TFontRole::None, .OverGradient = true, .Icon = "QOVAICON"},
     {.Window = &F::BakImage, .ClassName = WC_STATICA, .Left = 0, .Top = 0, .Width = ClientWidth, .Height = 206,
-     .Style = Picture, .Font = TFontRole::None},
+     .Style = Picture, .Font = TFontRole::None, .Paint = TPaint::Gradient},
 
     // The bottom panel.
     {.Window = &F::CopyLabel, .ClassName = WC_STATICA, .Caption = CopyrightLine, .Left = 4, .Top = 3,
-     .Style = Label | SS_LEFT, .Parent = OnBottomPanel, .Font = TFontRole::Copy, .Sizing = TSizing::FitText,
+     .Style = Label | SS_LEFT, .Place = OnBottomPanel, .Font = TFontRole::Copy, .Sizing = TSizing::FitText,
      .Colour = RGB(128, 128, 128)},
     {.Window = &F::Link, .ClassName = WC_STATICA, .Caption = MakerDisplayAddress, .Left = 375, .Top = 3,
-     .Style = Label | SS_RIGHT | SS_NOTIFY, .Parent = OnBottomPanel, .Font = TFontRole::Link,
-     .Sizing = TSizing::FitTextRightAligned, .HandCursor = true},
+     .Style = Label | SS_RIGHT | SS_NOTIFY, .Place = OnBottomPanel, .Font = TFontRole::Link,
+     .Sizing = TSizing::FitTextRightAligned, .Colour = RGB(128, 128, 255), .Visited = RGB(128, 0, 128),
+     .HandCursor = true, .Click = &F::LinkClick},
 
-    // Page 0, welcome.
+    // The welcome page.
     {.Window = &F::HeadLabel, .ClassName = WC_STATICA, .Caption = "This setup program will install", .Left = 6,
-     .Top = 10, .Style = Label | SS_LEFT, .Parent = 0, .Sizing = TSizing::FitText},
+     .Top = 10, .Style = Label | SS_LEFT, .Place = OnPage(TPage::Welcome), .Sizing = TSizing::FitText},
     {.Window = &F::FullNameLabel, .ClassName = WC_STATICA, .Left = 3, .Top = 39, .Width = 300, .Height = 13,
-     .Style = Label | SS_CENTER, .Parent = 0, .Font = TFontRole::Bold},
+     .Style = Label | SS_CENTER, .Place = OnPage(TPage::Welcome), .Font = TFontRole::Bold},
     {.Window = &F::VersionLabel, .ClassName = WC_STATICA, .Left = 3, .Top = 61, .Width = 300, .Height = 13,
-     .Style = Label | SS_CENTER, .Parent = 0},
+     .Style = Label | SS_CENTER, .Place = OnPage(TPage::Welcome)},
     {.Window = &F::CommentLabel, .ClassName = WC_STATICA, .Caption = "includes Show Simulator", .Left = 94, .Top = 82,
-     .Width = 210, .Height = 14, .Style = Label | SS_CENTER, .Parent = 0, .Font = TFontRole::Comment,
+     .Width = 210, .Height = 14, .Style = Label | SS_CENTER, .Place = OnPage(TPage::Welcome), .Font = TFontRole::Comment,
      .Colour = RGB(198, 0, 0)},
     {.Window = &F::DeveloperLabel, .ClassName = WC_STATICA, .Left = 3, .Top = 103, .Width = 300, .Height = 13,
-     .Style = Label | SS_CENTER, .Parent = 0},
+     .Style = Label | SS_CENTER, .Place = OnPage(TPage::Welcome)},
 
-    // Page 1, destination folder.
+    // The destination folder page.
     {.Window = &F::FolderEdit, .ClassName = WC_EDITA, .Left = 14, .Top = 51, .Width = 250, .Height = 21,
-     .Style = WS_TABSTOP | ES_AUTOHSCROLL, .ExStyle = WS_EX_CLIENTEDGE, .Parent = 1},
-    {.Window = &F::Label6, .ClassName = WC_STATICA, .Caption = "Select destination folder", .Left = 6, .Top = 10,
-     .Style = Label | SS_LEFT, .Parent = 1, .Sizing = TSizing::FitText},
-    {.Button = &F::SelectFolderBt, .Left = 269, .Top = 51, .Width = 23, .Height = 22, .Parent = 1,
-     .HandCursor = true, .Glyph = {"GLYPH_FOLDER", 1, true}},
-    {.Window = &F::SpaceLabel, .ClassName = WC_STATICA, .Left = 14, .Top = 94, .Style = Label | SS_LEFT, .Parent = 1,
+     .Style = WS_TABSTOP | ES_AUTOHSCROLL, .ExStyle = WS_EX_CLIENTEDGE, .Place = OnPage(TPage::Folder)},
+    {.Window = &F::FolderPrompt, .ClassName = WC_STATICA, .Caption = "Select destination folder", .Left = 6, .Top = 10,
+     .Style = Label | SS_LEFT, .Place = OnPage(TPage::Folder), .Sizing = TSizing::FitText},
+    {.Button = &F::SelectFolderBt, .Left = 269, .Top = 51, .Width = 23, .Height = 22, .Place = OnPage(TPage::Folder),
+     .HandCursor = true, .Click = &F::SelectFolderBtClick, .Glyph = {"GLYPH_FOLDER", 1, true}},
+    {.Window = &F::SpaceLabel, .ClassName = WC_STATICA, .Left = 14, .Top = 94, .Style = Label | SS_LEFT, .Place = OnPage(TPage::Folder),
      .Sizing = TSizing::FitText},
 
-    // Page 2, shortcuts.
+    // The shortcuts page.
     {.Window = &F::DeskIconCheck, .ClassName = WC_BUTTONA, .Caption = "Create Desktop icon", .Left = 84, .Top = 38,
-     .Width = 126, .Height = 17, .Style = WS_TABSTOP | BS_AUTOCHECKBOX, .Parent = 2, .HandCursor = true},
+     .Width = 126, .Height = 17, .Style = WS_TABSTOP | BS_AUTOCHECKBOX, .Place = OnPage(TPage::Shortcuts), .HandCursor = true},
     {.Window = &F::StartIconCheck, .ClassName = WC_BUTTONA, .Caption = "Create Start menu icon", .Left = 84,
-     .Top = 68, .Width = 139, .Height = 17, .Style = WS_TABSTOP | BS_AUTOCHECKBOX, .Parent = 2, .HandCursor = true},
+     .Top = 68, .Width = 139, .Height = 17, .Style = WS_TABSTOP | BS_AUTOCHECKBOX, .Place = OnPage(TPage::Shortcuts), .HandCursor = true},
 
-    // Page 3, language. The combo box's height is its dropped-down list's; the field is 21 pixels.
-    {.Window = &F::Label11, .ClassName = WC_STATICA, .Caption = "System pre-configuration", .Left = 6, .Top = 10,
-     .Style = Label | SS_LEFT, .Parent = 3, .Sizing = TSizing::FitText},
-    {.Window = &F::Label12, .ClassName = WC_STATICA, .Caption = "Select your language", .Left = 130, .Top = 55,
-     .Style = Label | SS_RIGHT, .Parent = 3, .Sizing = TSizing::FitTextRightAligned},
+    // The language page. The combo box's height is its dropped-down list's; the field is 21 pixels.
+    {.Window = &F::PreconfigurationLabel, .ClassName = WC_STATICA, .Caption = "System pre-configuration", .Left = 6, .Top = 10,
+     .Style = Label | SS_LEFT, .Place = OnPage(TPage::Language), .Sizing = TSizing::FitText},
+    {.Window = &F::LanguagePrompt, .ClassName = WC_STATICA, .Caption = "Select your language", .Left = 130, .Top = 55,
+     .Style = Label | SS_RIGHT, .Place = OnPage(TPage::Language), .Sizing = TSizing::FitTextRightAligned},
     {.Window = &F::LangCombo, .ClassName = WC_COMBOBOXA, .Left = 139, .Top = 51, .Width = 125, .Height = 120,
-     .Style = WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, .Parent = 3, .HandCursor = true},
+     .Style = WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, .Place = OnPage(TPage::Language), .HandCursor = true},
 
-    // Page 4, ready.
-    {.Window = &F::Label8, .ClassName = WC_STATICA, .Caption = "Press Continue to install the program", .Left = 3,
-     .Top = 55, .Width = 300, .Height = 15, .Style = Label | SS_CENTER, .Parent = 4, .Font = TFontRole::Notice},
+    // The ready page.
+    {.Window = &F::StatusLabel, .ClassName = WC_STATICA, .Caption = "Press Continue to install the program", .Left = 3,
+     .Top = 55, .Width = 300, .Height = 15, .Style = Label | SS_CENTER, .Place = OnPage(TPage::Ready), .Font = TFontRole::Notice},
 
-    // Page 5, finish.
+    // The finish page.
     {.Window = &F::FinalLabel, .ClassName = WC_STATICA, .Caption = "Program installed successfully", .Left = 3,
-     .Top = 55, .Width = 300, .Height = 15, .Style = Label | SS_CENTER, .Parent = 5, .Font = TFontRole::Notice},
+     .Top = 55, .Width = 300, .Height = 15, .Style = Label | SS_CENTER, .Place = OnPage(TPage::Finish), .Font = TFontRole::Notice},
     {.Window = &F::ThanksLabel, .ClassName = WC_STATICA, .Left = 283, .Top = 89, .Style = Label | SS_RIGHT,
-     .Parent = 5, .Sizing = TSizing::FitTextRightAligned},
+     .Place = OnPage(TPage::Finish), .Sizing = TSizing::FitTextRightAligned},
 };
 // clang-format on
 const std::size_t FormLayoutSize = std::size(FormLayout);

@@ -1,5 +1,7 @@
-// The wizard window's controls and fonts as data: what each control is,
-// where it sits, how it looks and on which page. Pixels at 96 DPI.
+// The wizard as data: its pages, each with what Continue does there and what
+// showing it does, and its controls and fonts, each row saying what the
+// control is, where it sits, how it looks and acts, and on which page.
+// Pixels at 96 DPI.
 #pragma once
 
 #include "setup/glyph_button.h"
@@ -11,7 +13,19 @@
 
 class TSetupForm;
 
-inline constexpr int PageCount = 6;
+// The pages, in the order Continue goes through them.
+enum class TPage { Welcome, Folder, Shortcuts, Language, Ready, Finish, Count };
+inline constexpr int PageCount = static_cast<int>(TPage::Count);
+
+struct TPageSpec {
+    TPage Page;                                // its tab and sheet
+    bool (TSetupForm::*Continue)() = nullptr;  // done before moving on; false stays on the page
+    void (TSetupForm::*Enter)() = nullptr;     // done whenever the page comes to show
+};
+
+// One row a page, in TPage order.
+extern const TPageSpec FormPages[PageCount];
+
 inline constexpr int ClientWidth = 380, ClientHeight = 226;
 
 // The fonts the controls use.
@@ -29,9 +43,21 @@ struct TFontSpec {
 // Left, or for RightAligned to the left from the right edge given in Left.
 enum class TSizing { Fixed, FitText, FitTextRightAligned };
 
-// Where a control lives: on the window, in the bottom panel, or on page 0-5.
-inline constexpr int OnWindow = -2;
-inline constexpr int OnBottomPanel = -1;
+// Where a control lives: on the window, in the bottom panel, or on a page.
+struct TPlace {
+    enum TKind { OnWindow, OnBottomPanel, OnPage } Kind;
+    TPage Page;
+    friend constexpr bool operator==(const TPlace&, const TPlace&) = default;
+};
+inline constexpr TPlace OnWindow{TPlace::OnWindow, TPage::Count};
+inline constexpr TPlace OnBottomPanel{TPlace::OnBottomPanel, TPage::Count};
+constexpr TPlace OnPage(TPage page)
+{
+    return {TPlace::OnPage, page};
+}
+
+// What an owner-drawn static shows.
+enum class TPaint { Face, Gradient, SunkenEdge, RaisedEdge };
 
 struct TControlSpec {
     HWND TSetupForm::*Window = nullptr;         // where the form keeps a standard control...
@@ -41,13 +67,16 @@ struct TControlSpec {
     int Left = 0, Top = 0, Width = 0, Height = 0;
     DWORD Style = 0; // beyond WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS
     DWORD ExStyle = 0;
-    int Parent = OnWindow;
+    TPlace Place = OnWindow;
     TFontRole Font = TFontRole::Form;
     TSizing Sizing = TSizing::Fixed;
-    COLORREF Colour = CLR_DEFAULT; // text colour; CLR_DEFAULT: the window-text colour
-    bool OverGradient = false;     // drawn transparently over BakImage
+    COLORREF Colour = CLR_DEFAULT;  // text colour; CLR_DEFAULT: the window-text colour
+    COLORREF Visited = CLR_DEFAULT; // a link's once clicked
+    bool OverGradient = false;      // drawn transparently over BakImage
     bool HandCursor = false;
-    const char* Icon = nullptr;    // icon resource an image shows
+    const char* Icon = nullptr;     // icon resource an image shows
+    TPaint Paint = TPaint::Face;    // an owner-drawn static's picture
+    void (TSetupForm::*Click)() = nullptr; // the handler of a click
     TGlyphButton::TOptions Glyph{};
 };
 

@@ -109,8 +109,8 @@ LRESULT TGlyphButton::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         InvalidateRect(handle_, nullptr, FALSE);
         break;
     case WM_SETCURSOR:
-        if (cursor_ && LOWORD(lParam) == HTCLIENT) {
-            ::SetCursor(cursor_);
+        if (cursor_ && *cursor_ && LOWORD(lParam) == HTCLIENT) {
+            ::SetCursor(*cursor_);
             return TRUE;
         }
         break;

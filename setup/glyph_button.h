@@ -30,8 +30,8 @@ public:
 
     HWND Handle() const { return handle_; }
     SIZE GlyphSize() const { return glyphSize_; }
-    // Null shows the class cursor (the arrow).
-    void SetCursor(HCURSOR cursor) { cursor_ = cursor; }
+    // Shows *cursor over the button while it is not null (else the arrow).
+    void UseCursor(const HCURSOR* cursor) { cursor_ = cursor; }
 
     // WM_DRAWITEM of the button. What lies behind it comes from the
     // parent's answer to WM_CTLCOLORBTN.
@@ -50,5 +50,5 @@ private:
     int imageCount_ = 1;
     bool flat_ = false;
     bool hot_ = false;
-    HCURSOR cursor_ = nullptr;
+    const HCURSOR* cursor_ = nullptr;
 };

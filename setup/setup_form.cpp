@@ -10,9 +10,8 @@
 #include "platform/shell_open.h"
 #include "setup/application.h"
 #include "setup/artwork.h"
-#include "setup/controls.h"
-#include "shell/known_folders.h"
-#include "shell/language.h"
+#include "setup/control_text.h"
+#include "setup/dpi.h"
 
 #include "platform/common_controls.h"
 
@@ -95,18 +94,15 @@ void TSetupForm::Show()
 
 void TSetupForm::FormShow()
 {
+    // Every control whose row asks for the hand shows it from now on.
     handCursor_ = LoadCursorA(nullptr, IDC_HAND);
-    for (TGlyphButton* button : {&ContinueBt, &ExitBt, &BackBt, &SelectFolderBt})
-        button->SetCursor(handCursor_);
 
-    State.ProgramIniPath = GetConfigFolder() + "qova.ini";
-    State.SimulatorIniPath = GetConfigFolder() + "qovasim.ini";
+    const auto shownLanguage = static_cast<int32_t>(SendMessageA(LangCombo, CB_GETCURSEL, 0, 0));
+    const TFirstChoices first = StartSetup(State, shownLanguage);
 
     PaintBackground();
 
-    State.PageIndex = 0;
-    State.Log.FileCounter = 1;
-    State.Log.FolderCounter = 1;
+    page_ = TPage::Welcome;
 
     SetLabelText(ProductNameLabel, std::string(ProductIdentity.FullName) + " installation");
     SetLabelText(FullNameLabel, ProductIdentity.FullName);
@@ -115,13 +111,8 @@ void TSetupForm::FormShow()
     SetLabelText(SpaceLabel, std::string("Space required for program installation: ") + SpaceRequiredText);
     SetLabelText(ThanksLabel, std::string("Thanks for choosing ") + ProductIdentity.ShortName);
 
-    SetWindowTextA(FolderEdit, GetProgramFilesDir().c_str());
-    SetWindowTextA(FolderEdit,
-                   (IncludeTrailingBackslash(WindowText(FolderEdit)) + ProductIdentity.ShortName).c_str());
-
-    const auto selected = static_cast<int32_t>(SendMessageA(LangCombo, CB_GETCURSEL, 0, 0));
-    const int32_t language = PreselectLanguage(State.ProgramIniPath, State.CurrentLangLibrary, selected);
-    SendMessageA(LangCombo, CB_SETCURSEL, static_cast<WPARAM>(language), 0);
+    SetWindowTextA(FolderEdit, first.FolderText.c_str());
+    SendMessageA(LangCombo, CB_SETCURSEL, static_cast<WPARAM>(first.LangIndex), 0);
 }
 
 void TSetupForm::PaintBackground()
@@ -134,7 +125,7 @@ void TSetupForm::PaintBackground()
 
 void TSetupForm::LinkClick()
 {
-    linkColour_ = RGB(128, 0, 128);
+    linkVisited_ = true;
     InvalidateRect(Link, nullptr, TRUE);
     ProcessMessages();
     ShellOpen(Handle(), MakerURL);
@@ -142,24 +133,27 @@ void TSetupForm::LinkClick()
 
 // ---- Navigation ----
 
-void TSetupForm::MoveToPage(int index)
+void TSetupForm::MoveToPage(TPage page)
 {
-    State.PageIndex = index;
-    SendMessageA(PageControl1, TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
+    page_ = page;
+    HWND shown = Sheet(page);
+    SendMessageA(PageControl, TCM_SETCURSEL, static_cast<WPARAM>(page), 0);
     HWND focus = GetFocus();
     bool focusLeaves = false;
-    for (int i = 0; i < PageCount; ++i)
-        if (i != index && focus && IsChild(TabSheets[i], focus))
+    for (HWND sheet : Sheets)
+        if (sheet != shown && focus && IsChild(sheet, focus))
             focusLeaves = true;
-    ShowWindow(TabSheets[index], SW_SHOWNA);
+    ShowWindow(shown, SW_SHOWNA);
     // The focus must not stay on a control that is about to be hidden.
     if (focusLeaves) {
-        HWND first = FirstTabStop(TabSheets[index]);
+        HWND first = FirstTabStop(shown);
         SetFocus(first ? first : Handle());
     }
-    for (int i = 0; i < PageCount; ++i)
-        if (i != index)
-            ShowWindow(TabSheets[i], SW_HIDE);
+    for (HWND sheet : Sheets)
+        if (sheet != shown)
+            ShowWindow(sheet, SW_HIDE);
+    if (const auto enter = FormPages[static_cast<std::size_t>(page)].Enter)
+        (this->*enter)();
 }
 
 TInstallChoices TSetupForm::Choices() const
@@ -175,44 +169,50 @@ TInstallChoices TSetupForm::Choices() const
 
 void TSetupForm::ContinueBtClick()
 {
-    switch (State.PageIndex) {
-    case 0:
-        MoveToPage(1);
-        EnableWindow(BackBt.Handle(), TRUE);
-        break;
-    case 1: {
-        const std::string folder = DestinationFolder(WindowText(FolderEdit));
-        if (!IsAcceptedDestination(folder)) {
-            MessageDlg("Please specify destination folder.", TMsgDlgType::Warning, mbOK);
-            return;
-        }
-        if (const std::string open = FolderOpenToOthers(folder); !open.empty()) {
-            MessageDlg(OpenFolderWarning(open), TMsgDlgType::Warning, mbOK);
-            return;
-        }
-        MoveToPage(2);
-        break;
+    const auto index = static_cast<std::size_t>(page_);
+    if (const auto check = FormPages[index].Continue; check && !(this->*check)())
+        return;
+    if (index + 1 < static_cast<std::size_t>(PageCount))
+        MoveToPage(FormPages[index + 1].Page);
+}
+
+bool TSetupForm::FolderAccepted()
+{
+    const std::string folder = DestinationFolder(WindowText(FolderEdit));
+    if (!IsAcceptedDestination(folder)) {
+        MessageDlg("Please specify destination folder.", TMsgDlgType::Warning, mbOK);
+        return false;
     }
-    case 2:
-        MoveToPage(3);
-        break;
-    case 3:
-        MoveToPage(4);
-        break;
-    case 4:
-        if (!installing_)
-            RunInstallation();
-        break;
-    default:
-        break;
+    if (const std::string open = FolderOpenToOthers(folder); !open.empty()) {
+        MessageDlg(OpenFolderWarning(open), TMsgDlgType::Warning, mbOK);
+        return false;
     }
+    return true;
+}
+
+// The installation moves on to the finish page itself when it succeeds.
+bool TSetupForm::StartInstallation()
+{
+    if (!installing_)
+        RunInstallation();
+    return false;
+}
+
+void TSetupForm::EnterWelcome()
+{
+    EnableWindow(BackBt.Handle(), FALSE);
+}
+
+void TSetupForm::EnterFolder()
+{
+    EnableWindow(BackBt.Handle(), TRUE);
 }
 
 void TSetupForm::RunInstallation()
 {
     EnableWindow(ContinueBt.Handle(), FALSE);
     EnableWindow(BackBt.Handle(), FALSE);
-    SetLabelText(Label8, "please wait...");
+    SetLabelText(StatusLabel, "please wait...");
     // From here until InstallFiles returns, a granted close only marks the
     // window to be closed afterwards: the procedure needs it and the log.
     installing_ = true;
@@ -233,8 +233,8 @@ void TSetupForm::RunInstallation()
     installing_ = false;
     if (returned) {
         if (succeeded)
-            MoveToPage(5);
-        SetExitState(1);
+            MoveToPage(TPage::Finish);
+        exitState_ = TExitState::InstallationReturned;
         SetWindowTextA(ExitBt.Handle(), "Close");
         InvalidateRect(ExitBt.Handle(), nullptr, FALSE);
     }
@@ -246,22 +246,20 @@ void TSetupForm::RunInstallation()
 
 void TSetupForm::BackBtClick()
 {
-    if (State.PageIndex == 0)
-        return;
-    MoveToPage(State.PageIndex - 1);
-    if (State.PageIndex == 0)
-        EnableWindow(BackBt.Handle(), FALSE);
+    const auto index = static_cast<std::size_t>(page_);
+    if (index > 0)
+        MoveToPage(FormPages[index - 1].Page);
 }
 
 void TSetupForm::SelectFolderBtClick()
 {
     ProcessMessages();
     std::string chosen;
-    if (BrowseForFolder(Handle(), Handle(), WindowText(Label6), chosen))
+    if (BrowseForFolder(Handle(), Handle(), WindowText(FolderPrompt), chosen))
         SetWindowTextA(FolderEdit, (IncludeTrailingBackslash(chosen) + ProductIdentity.ShortName).c_str());
 }
 
-void TSetupForm::PageControl1Changing(bool& allowChange)
+void TSetupForm::PageControlChanging(bool& allowChange)
 {
     allowChange = false;
 }
@@ -270,21 +268,23 @@ void TSetupForm::PageControl1Changing(bool& allowChange)
 
 void TSetupForm::ExitBtClick()
 {
-    if (ExitState() == 0 &&
+    if (exitState_ == TExitState::MustConfirm &&
         MessageDlg("Installation not completed, really exit now?", TMsgDlgType::Warning, mbYes | mbNo) == mrYes)
-        SetExitState(2);
+        exitState_ = TExitState::Confirmed;
     Close();
 }
 
 void TSetupForm::FormCloseQuery(bool& canClose)
 {
-    if (ExitState() == 0)
+    if (exitState_ == TExitState::MustConfirm)
         canClose = false;
 }
 
+// Close and the end of a session never come while the installation runs,
+// which needs the writer until it returns.
 void TSetupForm::FormClose()
 {
-    State.Log.Release();
+    State.Log.InstallLog.reset();
 }
 
 void TSetupForm::Close()
@@ -325,26 +325,20 @@ void TSetupForm::ProcessMessages()
 
 void TSetupForm::OnCommand(HWND control, int code)
 {
-    // A quick second click arrives as a double click: it opens the page again.
-    if (control == Link && (code == STN_CLICKED || code == STN_DBLCLK))
-        LinkClick();
-    else if (code != BN_CLICKED)
+    const TControlSpec* spec = SpecOf(control);
+    if (!spec || !spec->Click)
         return;
-    else if (control == ContinueBt.Handle())
-        ContinueBtClick();
-    else if (control == BackBt.Handle())
-        BackBtClick();
-    else if (control == ExitBt.Handle())
-        ExitBtClick();
-    else if (control == SelectFolderBt.Handle())
-        SelectFolderBtClick();
+    // On a static (the link) a quick second click arrives as a double click:
+    // it opens the page again.
+    if (code == BN_CLICKED || (!spec->Button && code == STN_DBLCLK))
+        (this->*spec->Click)();
 }
 
 LRESULT TSetupForm::OnNotify(const NMHDR& header)
 {
-    if (header.hwndFrom == PageControl1 && header.code == TCN_SELCHANGING) {
+    if (header.hwndFrom == PageControl && header.code == TCN_SELCHANGING) {
         bool allowChange = true;
-        PageControl1Changing(allowChange);
+        PageControlChanging(allowChange);
         return allowChange ? FALSE : TRUE;
     }
     return 0;
@@ -396,7 +390,7 @@ LRESULT TSetupForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     }
     case WM_ENDSESSION:
         if (wParam && !installing_)
-            State.Log.Release();
+            State.Log.InstallLog.reset();
         return 0;
     case WM_ACTIVATE:
         OnActivate(wParam);

@@ -15,6 +15,13 @@
 #include <string>
 #include <vector>
 
+// Whether leaving needs the user's confirmation.
+enum class TExitState {
+    MustConfirm,          // before the installation has returned
+    InstallationReturned, // leaving is free
+    Confirmed,            // the user has said yes to leaving
+};
+
 class TSetupForm final : public TWindow, public IInstallUser {
 public:
     // The installation procedure the ready page starts.
@@ -34,7 +41,7 @@ public:
     void FormShow();
     void SelectFolderBtClick();
     void ContinueBtClick();
-    void PageControl1Changing(bool& allowChange);
+    void PageControlChanging(bool& allowChange);
     void FormCloseQuery(bool& canClose);
     void BackBtClick();
     void FormClose();
@@ -52,9 +59,15 @@ public:
     int MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons) override;
     void ProcessMessages() override;
 
-    // The exit state: 0 leaving must be confirmed, 1 the installation has
-    // returned, 2 the user has confirmed leaving.
-    int ExitState() const { return exitState_; }
+    // What Continue does on the pages where it does more than move on, and
+    // what showing a page does (the page table's entries).
+    bool FolderAccepted();
+    bool StartInstallation();
+    void EnterWelcome();
+    void EnterFolder();
+
+    TPage Page() const { return page_; }
+    TExitState ExitState() const { return exitState_; }
     bool Closed() const { return closed_; }
     bool Installing() const { return installing_; }
     HBITMAP BakPicture() const { return background_.Picture(); }
@@ -70,21 +83,23 @@ public:
     TGlyphButton ExitBt;
     HWND ProductNameLabel = nullptr;
     TGlyphButton BackBt;
-    HWND Image1 = nullptr;
+    HWND SimulatorImage = nullptr;
     HWND BottomPanel = nullptr;
     HWND CopyLabel = nullptr;
     HWND Link = nullptr;
-    HWND Panel1 = nullptr;
-    HWND PageControl1 = nullptr;
-    HWND TabSheets[PageCount] = {};
+    HWND PageFrame = nullptr;
+    HWND PageControl = nullptr;
+    std::array<HWND, PageCount> Sheets{}; // each page's window, in TPage order
     HWND HeadLabel = nullptr, FullNameLabel = nullptr, VersionLabel = nullptr, CommentLabel = nullptr,
          DeveloperLabel = nullptr;
-    HWND Label6 = nullptr, FolderEdit = nullptr, SpaceLabel = nullptr;
+    HWND FolderPrompt = nullptr, FolderEdit = nullptr, SpaceLabel = nullptr;
     TGlyphButton SelectFolderBt;
     HWND DeskIconCheck = nullptr, StartIconCheck = nullptr;
-    HWND Label11 = nullptr, Label12 = nullptr, LangCombo = nullptr;
-    HWND Label8 = nullptr;
+    HWND PreconfigurationLabel = nullptr, LanguagePrompt = nullptr, LangCombo = nullptr;
+    HWND StatusLabel = nullptr;
     HWND FinalLabel = nullptr, ThanksLabel = nullptr;
+
+    HWND Sheet(TPage page) const { return Sheets[static_cast<std::size_t>(page)]; }
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -103,15 +118,14 @@ private:
     // Places and sizes every control, fonts and artwork included, for dpi_.
     void ApplyLayout();
     void OnDpiChanged(int dpi, const RECT& suggested);
-    HWND ParentWindow(int parent) const;
+    HWND ParentWindow(TPlace place) const;
     HFONT Font(TFontRole role) const;
     const TControlSpec* SpecOf(HWND window) const;
     void SetLabelText(HWND label, const std::string& text);
     LRESULT OnCtlColor(HDC dc, HWND control);
     LRESULT OnDrawItem(const DRAWITEMSTRUCT& item);
 
-    void MoveToPage(int index);
-    void SetExitState(int state) { exitState_ = state; }
+    void MoveToPage(TPage page);
     TInstallChoices Choices() const;
     void RunInstallation();
 
@@ -123,14 +137,15 @@ private:
     int dpi_ = 96;
     std::array<TFontHandle, static_cast<std::size_t>(TFontRole::Count)> fonts_;
     TIconHandle classIcon_, classSmallIcon_;     // the window class's, while the form exists
-    TIconHandle programIcon_, simulatorIcon_;    // IconImage's and Image1's
+    TIconHandle programIcon_, simulatorIcon_;    // IconImage's and SimulatorImage's
     std::vector<std::pair<HWND, const TControlSpec*>> specs_; // every standard control's row
     TBackground background_;
     HWND toolTip_ = nullptr;
     HCURSOR handCursor_ = nullptr;
-    COLORREF linkColour_ = RGB(128, 128, 255);
+    bool linkVisited_ = false;
     HWND savedFocus_ = nullptr;
-    int exitState_ = 0;
+    TPage page_ = TPage::Welcome;
+    TExitState exitState_ = TExitState::MustConfirm;
     bool shown_ = false;
     bool installing_ = false;   // from the start of the installation to InstallFiles' return
     bool closePending_ = false; // a close granted meanwhile

@@ -6,7 +6,9 @@
 #include "platform/message_dialog.h"
 #include "platform/profile_file.h"
 #include "setup/application.h"
-#include "setup/controls.h"
+#include "setup/child_window.h"
+#include "setup/control_text.h"
+#include "setup/dpi.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -30,8 +32,8 @@ TEST_F(SetupFormTest, FinishedAfterASuccessfulInstallation)
         // While it runs: Installing, buttons off, the notice changed.
         EXPECT_FALSE(Enabled(form->ContinueBt.Handle()));
         EXPECT_FALSE(Enabled(form->BackBt.Handle()));
-        EXPECT_EQ("please wait...", WindowText(form->Label8));
-        EXPECT_EQ(0, form->ExitState());
+        EXPECT_EQ("please wait...", WindowText(form->StatusLabel));
+        EXPECT_EQ(TExitState::MustConfirm, form->ExitState());
         EXPECT_TRUE(form->Installing());
         state.Log.InstallLog = std::make_unique<TInstallLog>(appData / "install.log");
         return true;
@@ -39,7 +41,7 @@ TEST_F(SetupFormTest, FinishedAfterASuccessfulInstallation)
     form->ContinueBtClick();
     EXPECT_EQ(1, installs);
     ExpectOnPage(5);
-    EXPECT_EQ(1, form->ExitState());
+    EXPECT_EQ(TExitState::InstallationReturned, form->ExitState());
     EXPECT_EQ("Close", WindowText(form->ExitBt.Handle()));
     EXPECT_FALSE(Enabled(form->ContinueBt.Handle()));
     EXPECT_FALSE(Enabled(form->BackBt.Handle()));
@@ -62,8 +64,8 @@ TEST_F(SetupFormTest, FailedInstallationStaysOnTheReadyPageAndClosesWithoutAQues
     script = [](TSetupState&, const TInstallChoices&, IInstallUser&) { return false; };
     form->ContinueBtClick();
     ExpectOnPage(4);
-    EXPECT_EQ("please wait...", WindowText(form->Label8));
-    EXPECT_EQ(1, form->ExitState());
+    EXPECT_EQ("please wait...", WindowText(form->StatusLabel));
+    EXPECT_EQ(TExitState::InstallationReturned, form->ExitState());
     EXPECT_EQ("Close", WindowText(form->ExitBt.Handle()));
     EXPECT_FALSE(Enabled(form->ContinueBt.Handle()));
     EXPECT_FALSE(Enabled(form->BackBt.Handle()));
@@ -86,7 +88,7 @@ TEST_F(SetupFormTest, InterruptedInstallationIsReportedAndStillAsksOnExit)
     ASSERT_EQ(1u, reports.size());
     EXPECT_EQ("Cannot create file \"C:\\QOVA\\QOVA.exe\". Access is denied.", reports[0]);
     ExpectOnPage(4);
-    EXPECT_EQ(0, form->ExitState());
+    EXPECT_EQ(TExitState::MustConfirm, form->ExitState());
     EXPECT_EQ("Exit setup", WindowText(form->ExitBt.Handle()));
     EXPECT_FALSE(Enabled(form->ContinueBt.Handle()));
     EXPECT_FALSE(Enabled(form->BackBt.Handle()));
@@ -122,13 +124,13 @@ TEST_F(SetupFormTest, ExitIsAskedOnPagesZeroToFourAndOnlyYesLeaves)
             EXPECT_FALSE(form->Closed());
             EXPECT_TRUE(IsWindowVisible(form->Handle()));
             ExpectOnPage(page);
-            EXPECT_EQ(0, form->ExitState());
+            EXPECT_EQ(TExitState::MustConfirm, form->ExitState());
             EXPECT_EQ(page > 0, Enabled(form->BackBt.Handle()));
             EXPECT_FALSE(TakeQuit());
         }
         prompts.Answers = {mrYes};
         form->ExitBtClick();
-        EXPECT_EQ(2, form->ExitState());
+        EXPECT_EQ(TExitState::Confirmed, form->ExitState());
         EXPECT_TRUE(form->Closed());
         EXPECT_FALSE(IsWindowVisible(form->Handle()));
         EXPECT_TRUE(TakeQuit());
@@ -172,7 +174,7 @@ TEST_F(SetupFormTest, ExitConfirmedDuringTheInstallationClosesRightAfterItReturn
         prompts.Answers = {mrYes};
         user.ProcessMessages();
         EXPECT_EQ(1u, prompts.Asked.size());
-        EXPECT_EQ(2, form->ExitState());
+        EXPECT_EQ(TExitState::Confirmed, form->ExitState());
         // A shutdown may not cut the running procedure short either.
         EXPECT_EQ(FALSE, SendMessageA(form->Handle(), WM_QUERYENDSESSION, 0, 0));
         // Neither the window nor the log writer went under the procedure.
@@ -212,7 +214,7 @@ TEST_F(SetupFormTest, ExitRefusedOrSystemCloseDuringTheInstallationChangesNothin
     Application::ProcessMessages();
     ExpectOnPage(5);
     EXPECT_FALSE(form->Closed());
-    EXPECT_EQ(1, form->ExitState());
+    EXPECT_EQ(TExitState::InstallationReturned, form->ExitState());
     EXPECT_FALSE(TakeQuit());
 }
 
@@ -362,7 +364,7 @@ TEST_F(SetupFormTest, RealExitQuestionEscapeAndCloseBoxStayEnterLeaves)
         EXPECT_TRUE(watch.Seen());
     }
     EXPECT_FALSE(form->Closed());
-    EXPECT_EQ(0, form->ExitState());
+    EXPECT_EQ(TExitState::MustConfirm, form->ExitState());
     ExpectOnPage(2);
     EXPECT_TRUE(Enabled(form->Handle())) << "enabled again after the dialog";
     {

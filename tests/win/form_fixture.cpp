@@ -81,9 +81,9 @@ TSetupForm& SetupFormTest::Open()
 
 void SetupFormTest::ToPage(int page)
 {
-    while (form->State.PageIndex < page)
+    while (static_cast<int>(form->Page()) < page)
         form->ContinueBtClick();
-    ASSERT_EQ(page, form->State.PageIndex);
+    ASSERT_EQ(page, static_cast<int>(form->Page()));
 }
 
 int SetupFormTest::VisiblePage() const
@@ -91,7 +91,7 @@ int SetupFormTest::VisiblePage() const
     int shown = -1;
     for (int i = 0; i < PageCount; ++i) {
         // The page's own flag: after a close the whole window is hidden.
-        if (GetWindowLongPtrA(form->TabSheets[i], GWL_STYLE) & WS_VISIBLE) {
+        if (GetWindowLongPtrA(form->Sheets[i], GWL_STYLE) & WS_VISIBLE) {
             EXPECT_EQ(-1, shown) << "two pages shown";
             shown = i;
         }
@@ -101,8 +101,8 @@ int SetupFormTest::VisiblePage() const
 
 void SetupFormTest::ExpectOnPage(int page) const
 {
-    EXPECT_EQ(page, form->State.PageIndex);
-    EXPECT_EQ(page, SendMessageA(form->PageControl1, TCM_GETCURSEL, 0, 0));
+    EXPECT_EQ(page, static_cast<int>(form->Page()));
+    EXPECT_EQ(page, SendMessageA(form->PageControl, TCM_GETCURSEL, 0, 0));
     EXPECT_EQ(page, VisiblePage());
 }
 

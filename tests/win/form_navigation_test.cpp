@@ -4,7 +4,9 @@
 
 #include "platform/folder_browser.h"
 #include "platform/shell_open.h"
-#include "setup/controls.h"
+#include "setup/child_window.h"
+#include "setup/control_text.h"
+#include "setup/dpi.h"
 
 #include <commctrl.h>
 
@@ -43,7 +45,7 @@ TEST_F(SetupFormTest, ContinueAndBackWalkThePagesAndSetBack)
     }
     EXPECT_TRUE(prompts.Asked.empty());
     EXPECT_EQ(0, installs);
-    EXPECT_EQ(0, form->ExitState());
+    EXPECT_EQ(TExitState::MustConfirm, form->ExitState());
 }
 
 TEST_F(SetupFormTest, GoingBackAndForthKeepsTheChoices)
@@ -55,7 +57,7 @@ TEST_F(SetupFormTest, GoingBackAndForthKeepsTheChoices)
     SendMessageA(form->LangCombo, CB_SETCURSEL, 1, 0);
     form->BackBtClick();
     SendMessageA(form->DeskIconCheck, BM_SETCHECK, BST_UNCHECKED, 0);
-    while (form->State.PageIndex > 0)
+    while (static_cast<int>(form->Page()) > 0)
         form->BackBtClick();
     ToPage(4);
     EXPECT_EQ("E:\\Shows\\QOVA", WindowText(form->FolderEdit));
@@ -154,20 +156,20 @@ TEST_F(SetupFormTest, TabClicksAreRefusedOnEveryPage)
 {
     Open();
     bool allow = true;
-    form->PageControl1Changing(allow);
+    form->PageControlChanging(allow);
     EXPECT_FALSE(allow);
     for (int page = 0; page <= 4; ++page) {
         ToPage(page);
         for (int tab = 0; tab < 6; ++tab) {
-            const RECT rect = TabRect(form->PageControl1, tab);
-            Click(form->PageControl1, (rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+            const RECT rect = TabRect(form->PageControl, tab);
+            Click(form->PageControl, (rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
             ExpectOnPage(page);
         }
     }
     form->ContinueBtClick(); // installs: Finished
     ExpectOnPage(5);
-    const RECT rect = TabRect(form->PageControl1, 2);
-    Click(form->PageControl1, (rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    const RECT rect = TabRect(form->PageControl, 2);
+    Click(form->PageControl, (rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
     ExpectOnPage(5);
 }
 

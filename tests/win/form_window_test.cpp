@@ -3,7 +3,9 @@
 #include "form_fixture.h"
 
 #include "setup/application.h"
-#include "setup/controls.h"
+#include "setup/child_window.h"
+#include "setup/control_text.h"
+#include "setup/dpi.h"
 
 #include <commctrl.h>
 
@@ -70,17 +72,17 @@ TEST_F(SetupFormTest, EveryControlIsAStandardChildWindowInItsPlace)
         {form->ContinueBt.Handle(), "Button", Bounds(170, 174, 95, 30)},
         {form->ExitBt.Handle(), "Button", Bounds(270, 174, 95, 30)},
         {form->BackBt.Handle(), "Button", Bounds(70, 174, 95, 30)},
-        {form->Image1, "Static", Bounds(17, 105, 32, 32)},
+        {form->SimulatorImage, "Static", Bounds(17, 105, 32, 32)},
         {form->BottomPanel, "Static", Bounds(0, 206, 380, 20)},
-        {form->Panel1, "Static", Bounds(62, 32, 315, 140)},
-        {form->PageControl1, "SysTabControl32", Bounds(63, 33, 313, 138)},
+        {form->PageFrame, "Static", Bounds(62, 32, 315, 140)},
+        {form->PageControl, "SysTabControl32", Bounds(63, 33, 313, 138)},
         {form->FullNameLabel, "Static", Bounds(3, 39, 300, 13)},
         {form->CommentLabel, "Static", Bounds(94, 82, 210, 14)},
         {form->FolderEdit, "Edit", Bounds(14, 51, 250, 21)},
         {form->SelectFolderBt.Handle(), "Button", Bounds(269, 51, 23, 22)},
         {form->DeskIconCheck, "Button", Bounds(84, 38, 126, 17)},
         {form->StartIconCheck, "Button", Bounds(84, 68, 139, 17)},
-        {form->Label8, "Static", Bounds(3, 55, 300, 15)},
+        {form->StatusLabel, "Static", Bounds(3, 55, 300, 15)},
         {form->FinalLabel, "Static", Bounds(3, 55, 300, 15)},
     };
     for (const auto& e : expected) {
@@ -99,12 +101,12 @@ TEST_F(SetupFormTest, EveryControlIsAStandardChildWindowInItsPlace)
     EXPECT_EQ(21, combo.bottom - combo.top) << "the closed field";
     // Labels carry their text and show "&" as it is.
     for (HWND label : {form->ProductNameLabel, form->HeadLabel, form->DeveloperLabel, form->CopyLabel, form->Link,
-                       form->Label6, form->Label12, form->ThanksLabel}) {
+                       form->FolderPrompt, form->LanguagePrompt, form->ThanksLabel}) {
         EXPECT_EQ("Static", ClassOf(label));
         EXPECT_TRUE(GetWindowLongPtrA(label, GWL_STYLE) & SS_NOPREFIX) << WindowText(label);
     }
     // Right-aligned labels keep their right edge.
-    EXPECT_EQ(130, RectInParent(form->Label12).right);
+    EXPECT_EQ(130, RectInParent(form->LanguagePrompt).right);
     EXPECT_EQ(283, RectInParent(form->ThanksLabel).right);
     EXPECT_EQ(375, RectInParent(form->Link).right);
     EXPECT_EQ(form->BottomPanel, GetParent(form->Link));
@@ -118,17 +120,17 @@ TEST_F(SetupFormTest, EveryControlIsAStandardChildWindowInItsPlace)
     std::vector<HWND> order;
     for (HWND child = GetWindow(form->Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
         order.push_back(child);
-    const std::vector<HWND> frontToBack{form->PageControl1,       form->Panel1,  form->BottomPanel,
-                                        form->Image1,             form->BackBt.Handle(), form->ProductNameLabel,
+    const std::vector<HWND> frontToBack{form->PageControl,       form->PageFrame,  form->BottomPanel,
+                                        form->SimulatorImage,             form->BackBt.Handle(), form->ProductNameLabel,
                                         form->ExitBt.Handle(),    form->ContinueBt.Handle(), form->IconImage,
                                         form->BakImage};
     EXPECT_EQ(frontToBack, order);
 
     // Six blank tabs, 20 pixels wide, that never take the focus.
-    EXPECT_EQ(6, SendMessageA(form->PageControl1, TCM_GETITEMCOUNT, 0, 0));
-    const RECT tab = TabRect(form->PageControl1, 1);
+    EXPECT_EQ(6, SendMessageA(form->PageControl, TCM_GETITEMCOUNT, 0, 0));
+    const RECT tab = TabRect(form->PageControl, 1);
     EXPECT_EQ(20, tab.right - tab.left);
-    const LONG_PTR tabStyle = GetWindowLongPtrA(form->PageControl1, GWL_STYLE);
+    const LONG_PTR tabStyle = GetWindowLongPtrA(form->PageControl, GWL_STYLE);
     EXPECT_TRUE(tabStyle & TCS_BUTTONS);
     EXPECT_TRUE(tabStyle & TCS_FOCUSNEVER);
     EXPECT_TRUE(tabStyle & TCS_OWNERDRAWFIXED);
@@ -155,7 +157,7 @@ TEST_F(SetupFormTest, FormShowFillsTheWindowAndResetsTheState)
     EXPECT_EQ(config + "qova.ini", form->State.ProgramIniPath);
     EXPECT_EQ(config + "qovasim.ini", form->State.SimulatorIniPath);
     EXPECT_TRUE(PathExists(config));
-    EXPECT_EQ(0, form->State.PageIndex);
+    EXPECT_EQ(0, static_cast<int>(form->Page()));
     EXPECT_EQ(1, form->State.Log.FileCounter);
     EXPECT_EQ(1, form->State.Log.FolderCounter);
     EXPECT_FALSE(form->State.Log.InstallLog);
@@ -168,7 +170,7 @@ TEST_F(SetupFormTest, FormShowFillsTheWindowAndResetsTheState)
     EXPECT_STREQ("Espa\xF1ol", item);
     EXPECT_TRUE(form->State.CurrentLangLibrary.empty());
 
-    EXPECT_EQ(0, form->ExitState());
+    EXPECT_EQ(TExitState::MustConfirm, form->ExitState());
     EXPECT_EQ("Exit setup", WindowText(form->ExitBt.Handle()));
     EXPECT_EQ("Continue", WindowText(form->ContinueBt.Handle()));
     EXPECT_EQ("Back", WindowText(form->BackBt.Handle()));
@@ -183,7 +185,7 @@ TEST_F(SetupFormTest, FormShowFillsTheWindowAndResetsTheState)
     char tipText[80] = "";
     TTTOOLINFOA tool{};
     tool.cbSize = sizeof tool;
-    tool.hwnd = form->TabSheets[1];
+    tool.hwnd = form->Sheets[1];
     tool.uId = reinterpret_cast<UINT_PTR>(form->SelectFolderBt.Handle());
     tool.lpszText = tipText;
     SendMessageA(tips, TTM_GETTEXTA, sizeof tipText, reinterpret_cast<LPARAM>(&tool));
@@ -240,7 +242,7 @@ TEST_F(SetupFormTest, FailingFormShowIsReportedAndLeavesTheStartValues)
     // ...and the counters still have their start values.
     EXPECT_EQ(1, form->State.Log.FileCounter);
     EXPECT_EQ(1, form->State.Log.FolderCounter);
-    EXPECT_EQ(0, form->State.PageIndex);
+    EXPECT_EQ(0, static_cast<int>(form->Page()));
 }
 
 // ---- The background ----
@@ -317,13 +319,13 @@ void ExpectLaidOutFor(const TSetupForm& form, int dpi)
         EXPECT_EQ(s(top + height), place.bottom) << WindowText(window);
     };
     expectAt(form.ContinueBt.Handle(), 170, 174, 95, 30);
-    expectAt(form.PageControl1, 63, 33, 313, 138);
+    expectAt(form.PageControl, 63, 33, 313, 138);
     expectAt(form.BottomPanel, 0, 206, 380, 20);
     expectAt(form.BakImage, 0, 0, 380, 206);
     expectAt(form.FolderEdit, 14, 51, 250, 21);
     expectAt(form.StartIconCheck, 84, 68, 139, 17);
     EXPECT_EQ(s(375), RectInParent(form.Link).right) << "right-aligned labels keep their scaled edge";
-    EXPECT_EQ(s(130), RectInParent(form.Label12).right);
+    EXPECT_EQ(s(130), RectInParent(form.LanguagePrompt).right);
 
     const auto fontHeight = [](HWND window) {
         LOGFONTA font{};
@@ -332,7 +334,7 @@ void ExpectLaidOutFor(const TSetupForm& form, int dpi)
     };
     EXPECT_EQ(s(-11), fontHeight(form.FolderEdit));
     EXPECT_EQ(s(-15), fontHeight(form.ProductNameLabel));
-    EXPECT_EQ(s(-12), fontHeight(form.Label8));
+    EXPECT_EQ(s(-12), fontHeight(form.StatusLabel));
 
     const int art = dpi <= 96 ? 100 : dpi <= 120 ? 125 : dpi <= 144 ? 150 : 200;
     EXPECT_EQ(24 * art / 100, form.ContinueBt.GlyphSize().cx);

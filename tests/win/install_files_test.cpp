@@ -151,7 +151,6 @@ TEST_F(InstallFilesTest, FreshFolderGivesTheCompleteLog)
     ASSERT_TRUE(Registered(&location));
     EXPECT_EQ(installDir, location);
     EXPECT_TRUE(state.Log.InstallLog) << "the form keeps the writer";
-    EXPECT_FALSE(state.Log.InUse);
 }
 
 TEST_F(InstallFilesTest, LogVariantsFollowTheChoices)
@@ -438,7 +437,6 @@ TEST_F(InstallFilesTest, ReinstallOverALockedOrReadOnlyFileChangesNoFile)
             EXPECT_EQ(std::string("old ") + row.FileName, ReadText(installDir + row.FileName));
         EXPECT_EQ(oldLog, Log()) << "the old log is kept for the uninstaller";
         EXPECT_FALSE(state.Log.InstallLog);
-        EXPECT_FALSE(state.Log.InUse);
     };
     {
         SCOPED_TRACE("the simulator running");
@@ -518,7 +516,6 @@ TEST_F(InstallFilesTest, ShortcutStageFailureStillRegistersAndStopsThere)
     EXPECT_EQ(std::string::npos, log.find("Devices"));
     EXPECT_FALSE(PathExists(installDir + "Devices"));
     EXPECT_EQ(0, user.MessagePasses);
-    EXPECT_FALSE(state.Log.InUse);
 }
 
 TEST_F(InstallFilesTest, ExistingDeviceFilesAreAskedAboutInTableOrder)
@@ -587,30 +584,6 @@ TEST_F(InstallFilesTest, ExistingDeviceFilesAreAskedAboutInTableOrder)
         for (size_t row : {1u, 2u, 3u, 4u, 5u, 7u})
             EXPECT_TRUE(kept(row)) << row;
     }
-}
-
-TEST_F(InstallFilesTest, LogReleaseWaitsUntilTheProcedureReturns)
-{
-    // A close granted in the procedure's message pass releases the writer;
-    // the entries after the pass must still reach the log.
-    class TClosingUser : public TScriptedUser {
-    public:
-        explicit TClosingUser(TSetupState& state) : state_(state) {}
-        void ProcessMessages() override
-        {
-            TScriptedUser::ProcessMessages();
-            state_.Log.Release();
-            StillOpen = state_.Log.InstallLog != nullptr;
-        }
-        bool StillOpen = false;
-
-    private:
-        TSetupState& state_;
-    } closing(state);
-    ASSERT_TRUE(InstallFiles(state, choices, closing));
-    EXPECT_TRUE(closing.StillOpen);
-    EXPECT_FALSE(state.Log.InstallLog) << "released once the procedure returned";
-    EXPECT_EQ(ExpectedLog({}), Log());
 }
 
 TEST_F(InstallFilesTest, UninstallerRemovesWhatTheLogLists)
