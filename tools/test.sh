@@ -6,6 +6,7 @@ cd "$(dirname "$0")/.."
 fresh() { if grep -qs 'mingw32-g++-posix' "$1/CMakeCache.txt"; then echo --fresh; fi; }
 tools/install-deps.sh
 tools/check-layers.sh
+tools/check-layers.sh --self-test
 
 echo "== setup.exe for 32-bit Windows"
 cmake --preset win32 $(fresh build/win32) >/dev/null
