@@ -18,7 +18,6 @@ const char* const ErrorTexts[10] = {
     "",                     // -7
 };
 
-constexpr int32_t DiscardPiece = 8192;
 const char* const InvalidOperation = "Invalid ZStream operation!";
 
 } // namespace
@@ -84,12 +83,6 @@ int TCustomZStream::Check(int code)
     return code;
 }
 
-void TCustomZStream::Progress()
-{
-    if (OnProgress)
-        OnProgress(*this);
-}
-
 TZDecompressionStream::TZDecompressionStream(TStream& source) : TCustomZStream(source)
 {
     zs_.next_in = buffer_;
@@ -131,7 +124,6 @@ int32_t TZDecompressionStream::Read(void* buffer, int32_t count)
             zs_.next_in = buffer_;
             zs_.avail_in = static_cast<uInt>(got);
             sourcePosition_ = source_.Position();
-            Progress();
         }
         result = Check(inflate(&zs_, Z_NO_FLUSH));
         if (result == Z_NEED_DICT)
@@ -156,43 +148,9 @@ int32_t TZDecompressionStream::Write(const void*, int32_t)
     throw EZDecompressionError(InvalidOperation);
 }
 
-void TZDecompressionStream::Rewind()
-{
-    Check(inflateReset(&zs_));
-    zs_.next_in = buffer_;
-    zs_.avail_in = 0;
-    ended_ = false;
-    source_.Seek(0, soBeginning);
-    sourcePosition_ = 0;
-}
-
-void TZDecompressionStream::Skip(int32_t distance)
-{
-    uint8_t piece[DiscardPiece];
-    for (int32_t i = 0; i < distance / DiscardPiece; ++i)
-        ReadBuffer(piece, DiscardPiece);
-    ReadBuffer(piece, distance % DiscardPiece);
-}
-
-int32_t TZDecompressionStream::Drain()
-{
-    uint8_t piece[DiscardPiece];
-    while (Read(piece, DiscardPiece) != 0) {
-    }
-    return static_cast<int32_t>(zs_.total_out);
-}
-
 int32_t TZDecompressionStream::Seek(int32_t offset, uint16_t origin)
 {
-    const auto position = static_cast<int32_t>(zs_.total_out);
-    if (offset == 0 && origin == soBeginning) {
-        Rewind();
-    } else if ((origin == soCurrent && offset >= 0) || (origin == soBeginning && offset > position)) {
-        Skip(origin == soCurrent ? offset : offset - position);
-    } else if (offset == 0 && origin == soEnd) {
-        Drain();
-    } else {
+    if (offset != 0 || origin != soCurrent)
         throw EZDecompressionError(InvalidOperation);
-    }
     return static_cast<int32_t>(zs_.total_out);
 }

@@ -8,7 +8,6 @@
 #include <zlib.h>
 
 #include <cstdint>
-#include <functional>
 
 class EZLibError : public Exception {
 public:
@@ -28,14 +27,11 @@ class TCustomZStream : public TStream {
 public:
     static constexpr int32_t BufferSize = 65536;
 
-    std::function<void(TCustomZStream&)> OnProgress;
-
 protected:
     explicit TCustomZStream(TStream& source);
 
     // Raises EZDecompressionError for a negative result, else returns it.
     int Check(int code);
-    void Progress();
 
     TStream& source_;
     int32_t sourcePosition_;
@@ -49,7 +45,8 @@ private:
 };
 
 // Inflates a zlib stream that starts at offset 0 of its source. Read-only
-// and forward-only: rewind, skip forward and drain are the only seeks.
+// and forward-only: Seek only tells the position (offset 0 from the
+// current one) and refuses anything else.
 class TZDecompressionStream final : public TCustomZStream {
 public:
     explicit TZDecompressionStream(TStream& source);
@@ -60,9 +57,5 @@ public:
     int32_t Seek(int32_t offset, uint16_t origin) override;
 
 private:
-    void Rewind();
-    void Skip(int32_t distance);
-    int32_t Drain();
-
     bool ended_ = false;
 };

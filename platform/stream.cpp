@@ -17,20 +17,6 @@ int32_t TStream::Size()
 
 void TStream::SetSize(int32_t) {}
 
-void TStream::SetSize64(int64_t newSize)
-{
-    if (newSize < std::numeric_limits<int32_t>::min() || newSize > std::numeric_limits<int32_t>::max())
-        throw ERangeError();
-    SetSize(static_cast<int32_t>(newSize));
-}
-
-int64_t TStream::Seek64(int64_t offset, uint16_t origin)
-{
-    if (offset < std::numeric_limits<int32_t>::min() || offset > std::numeric_limits<int32_t>::max())
-        throw ERangeError();
-    return Seek(static_cast<int32_t>(offset), origin);
-}
-
 void TStream::ReadBuffer(void* buffer, int32_t count)
 {
     if (count != 0 && Read(buffer, count) != count)

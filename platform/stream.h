@@ -7,8 +7,7 @@
 
 enum TSeekOrigin : uint16_t { soBeginning = 0, soCurrent = 1, soEnd = 2 };
 
-// A seekable stream of bytes. Positions and sizes are signed 32-bit values;
-// the 64-bit Seek refuses offsets outside that range.
+// A seekable stream of bytes. Positions and sizes are signed 32-bit values.
 class TStream {
 public:
     TStream() = default;
@@ -19,11 +18,9 @@ public:
     // Length of the stream: seeks to the end and back to where it stood.
     virtual int32_t Size();
     virtual void SetSize(int32_t newSize);
-    virtual void SetSize64(int64_t newSize);
     virtual int32_t Read(void* buffer, int32_t count) = 0;
     virtual int32_t Write(const void* buffer, int32_t count) = 0;
     virtual int32_t Seek(int32_t offset, uint16_t origin) = 0;
-    virtual int64_t Seek64(int64_t offset, uint16_t origin);
 
     int32_t Position() { return Seek(0, soCurrent); }
     void SetPosition(int32_t pos) { Seek(pos, soBeginning); }

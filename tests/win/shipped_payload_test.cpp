@@ -1,7 +1,7 @@
 // Every payload resource of the built setup.exe inflates to the file it was
 // made from.
+#include "engine/inflate_copy.h"
 #include "engine/product_manifest.h"
-#include "engine/zstream.h"
 #include "platform/data_module.h"
 #include "platform/resource.h"
 #include "test_support.h"
@@ -36,10 +36,11 @@ TEST(ShippedPayload, EveryResourceInflatesToItsPayloadFile)
         TMemoryStream source;
         source.WriteBuffer(resource.Data(), static_cast<int32_t>(resource.Length()));
         source.SetPosition(0);
-        TZDecompressionStream z(source);
-        std::vector<unsigned char> inflated(static_cast<size_t>(z.Size()));
-        z.ReadBuffer(inflated.data(), static_cast<int32_t>(inflated.size()));
+        TMemoryStream inflated;
+        CopyInflated(source, inflated);
         EXPECT_EQ(source.Size(), source.Position()) << row.ResourceName << ": bytes after the stream";
-        EXPECT_EQ(ReadBytes(payloadDir + "\\" + row.FileName), inflated) << row.FileName;
+        EXPECT_EQ(ReadBytes(payloadDir + "\\" + row.FileName),
+                  std::vector<unsigned char>(inflated.Memory(), inflated.Memory() + inflated.Size()))
+            << row.FileName;
     }
 }
