@@ -1,7 +1,7 @@
 # What both mingw-w64 toolchain files share: Debian's cross compilers for
 # MINGW_TRIPLET with the win32 thread model, and its libraries only from the
 # target's root. The program has one thread; the posix model would link
-# winpthreads (some 32 KB of setup.exe) for the runtime's own locks alone.
+# winpthreads into setup.exe for the runtime's own locks alone.
 set(CMAKE_SYSTEM_NAME Windows)
 # A build folder configured before keeps its compilers in the cache.
 if(CMAKE_CXX_COMPILER MATCHES "-posix$")

@@ -17,8 +17,8 @@ add_compile_options(-ffile-prefix-map=${CMAKE_SOURCE_DIR}/= -ffile-prefix-map=${
 # others, the thousands of GUIDs that come with one from libuuid.
 set(CMAKE_C_FLAGS_RELEASE "-Os -DNDEBUG")
 set(CMAKE_CXX_FLAGS_RELEASE "-Os -DNDEBUG")
-# No run-time type information beyond what exceptions need (some 6 KB), and
-# no locks around static locals: the program has one thread (some 1.5 KB).
+# No run-time type information beyond what exceptions need, and no locks
+# around static locals: the program has one thread.
 add_compile_options($<$<COMPILE_LANGUAGE:CXX>:-fno-rtti> $<$<COMPILE_LANGUAGE:CXX>:-fno-threadsafe-statics>)
 add_link_options(-static -static-libgcc -static-libstdc++ -Wl,--no-insert-timestamp -Wl,--gc-sections
     $<$<CONFIG:Release>:-s>)
@@ -30,6 +30,7 @@ find_package(ZLIB REQUIRED)
 # the inflated sizes that the installation checks for room with.
 set(packed_dir ${CMAKE_BINARY_DIR}/packed)
 
+add_subdirectory(runtime)
 add_subdirectory(platform)
 add_subdirectory(engine)
 add_subdirectory(shell)

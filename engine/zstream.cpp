@@ -22,24 +22,6 @@ const char* const InvalidOperation = "Invalid ZStream operation!";
 
 } // namespace
 
-#ifdef _WIN32
-// zlib's inflate refers to crc32 for gzip streams, which the payload never
-// is (one zlib stream each, checked by Adler-32); zlib's own crc32 comes with
-// 8 KB of tables. This one is bitwise: small, slow and exact.
-extern "C" uLong ZEXPORT crc32(uLong crc, const Bytef* buf, uInt len)
-{
-    if (!buf)
-        return 0;
-    crc = ~crc & 0xFFFFFFFFul;
-    while (len--) {
-        crc ^= *buf++;
-        for (int bit = 0; bit < 8; ++bit)
-            crc = (crc >> 1) ^ (0xEDB88320ul & (0ul - (crc & 1)));
-    }
-    return ~crc & 0xFFFFFFFFul;
-}
-#endif
-
 const char* ZLibErrorText(int code)
 {
     const int index = 2 - code;

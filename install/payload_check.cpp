@@ -15,19 +15,18 @@ constexpr uint64_t LogAllowance = 16 * 1024;
 // A web-page shortcut: its address and icon path, well under this.
 constexpr uint64_t UrlAllowance = 1024;
 
-// Bytes rounded up to whole clusters of a volume (cluster > 0). The
-// remainder by shifts and subtractions: a 64-bit division would link the
-// compiler's division helpers, 1.7 KB of setup.exe.
+} // namespace
+
 uint64_t WholeClusters(uint64_t bytes, uint32_t cluster)
 {
-    uint64_t remainder = 0;
-    for (int bit = 63; bit >= 0; --bit) {
-        remainder = remainder << 1 | ((bytes >> bit) & 1);
-        if (remainder >= cluster)
-            remainder -= cluster;
-    }
-    return remainder ? bytes + (cluster - remainder) : bytes;
+    // A volume's clusters are a power of two; anything else counts as the next.
+    uint64_t unit = 1;
+    while (unit < cluster)
+        unit <<= 1;
+    return (bytes + unit - 1) & ~(unit - 1);
 }
+
+namespace {
 
 bool IsWritten(size_t row, const std::string& installDir)
 {

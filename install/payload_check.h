@@ -5,6 +5,10 @@
 #include <cstdint>
 #include <string>
 
+// Bytes rounded up to whole clusters of cluster bytes: with a mask, since
+// a 64-bit division would link the compiler's division helpers.
+uint64_t WholeClusters(uint64_t bytes, uint32_t cluster);
+
 // The most room the installation needs at any moment on the volume of
 // installDir, in whole clusters of that size: every file it writes there,
 // in the order it writes them, each new one beside the old one until it is

@@ -6,19 +6,6 @@
 
 #include <windows.h>
 
-#include <cstdlib>
-
-// Replaces the library's default std::terminate handler, which prints the
-// exception's demangled type to stderr before it aborts. A GUI program has no
-// stderr, and the demangler alone is some 45 KB of setup.exe. Being defined
-// here, in an object the linker always takes, keeps the library's version out.
-namespace __gnu_cxx {
-void __verbose_terminate_handler()
-{
-    std::abort();
-}
-} // namespace __gnu_cxx
-
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     // First of all: a DLL planted beside the installer must not load.

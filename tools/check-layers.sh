@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Checks that the layers only point down:
-#   setup -> install -> shell -> engine -> platform
+#   setup -> install -> shell -> engine -> platform -> runtime
 # No file includes a header of a higher layer, however the include is
 # written (from the project's root, or relative to the file with "../"), no
 # two files include each other in a loop, and nothing in engine/ reaches a
@@ -20,7 +20,7 @@ if [ "${1:-}" = --self-test ]; then
   scratch=$(mktemp -d)
   trap 'rm -rf "$scratch"' EXIT
   mkdir "$scratch/clean"
-  (cd "$here/.." && git ls-files platform engine shell install setup | tar -cf - -T -) | tar -xf - -C "$scratch/clean"
+  (cd "$here/.." && git ls-files runtime platform engine shell install setup | tar -cf - -T -) | tar -xf - -C "$scratch/clean"
   "$here/check-layers.sh" "$scratch/clean" >/dev/null || { echo "check-layers self-test: the clean copy fails" >&2; exit 1; }
   plant() { # what, the refusal it must give, file, line
     rm -rf "$scratch/planted"
@@ -45,13 +45,13 @@ fi
 root=$(cd "${1:-$here/..}" && pwd)
 cd "$root"
 
-declare -A rank=([platform]=0 [engine]=1 [shell]=2 [install]=3 [setup]=4)
+declare -A rank=([runtime]=-1 [platform]=0 [engine]=1 [shell]=2 [install]=3 [setup]=4)
 # What engine code may reach: the C++ library's headers and zlib.
 allowed_system='^<(zlib\.h|[a-z_]+)>$'
 failed=0
 fail() { echo "check-layers: $*" >&2; failed=1; }
 
-mapfile -t files < <(find platform engine shell install setup -type f \( -name '*.h' -o -name '*.cpp' \) | sort)
+mapfile -t files < <(find runtime platform engine shell install setup -type f \( -name '*.h' -o -name '*.cpp' \) | sort)
 
 # The file a quoted include names, as the compiler finds it: beside the
 # including file first, then from the project's root. Empty when neither.

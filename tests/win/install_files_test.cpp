@@ -359,6 +359,16 @@ TEST_F(InstallFilesTest, RunCutShortIsSetRightByTheNext)
     EXPECT_EQ("the user's", ReadText(root / "elsewhere.txt"));
 }
 
+TEST(WholeClusters, RoundUpToTheVolumesUnit)
+{
+    EXPECT_EQ(0u, WholeClusters(0, 4096));
+    EXPECT_EQ(4096u, WholeClusters(1, 4096));
+    EXPECT_EQ(4096u, WholeClusters(4096, 4096));
+    EXPECT_EQ(8192u, WholeClusters(4097, 4096));
+    EXPECT_EQ(uint64_t{5} << 32, WholeClusters((uint64_t{5} << 32) - 511, 512)) << "past 32 bits";
+    EXPECT_EQ(8192u, WholeClusters(5000, 3000)) << "not a power of two: the next one";
+}
+
 // Every file the installation writes counts, in whole clusters, each new
 // one at its full size where nothing stands in its place.
 TEST_F(InstallFilesTest, SpaceNeededCountsEveryFileItWrites)

@@ -1,4 +1,4 @@
-#include "platform/library_errors.h"
+#include "runtime/library_errors.h"
 
 #include <cstdarg>
 #include <cstddef>

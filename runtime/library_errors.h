@@ -1,9 +1,9 @@
 // What the C++ library raises when a precondition of its own is broken (a
 // string position past the end, a size beyond the largest): its text, with
-// no string of its own. setup.exe has its own versions of the library's
-// throwing helpers (library_errors.cpp): the library's versions build
-// std::logic_error and its kin, whose copy-on-write strings bring in some
-// 80 KB of code. Out of memory is still std::bad_alloc.
+// no string of its own. The program has its own versions of the library's
+// throwing helpers (library_errors.cpp): the library's build std::logic_error
+// and its kin, whose copy-on-write strings bring in much code. Out of memory
+// is still std::bad_alloc.
 #pragma once
 
 #include <exception>
