@@ -18,26 +18,6 @@ std::string StoredName(const char* name, int artScale)
     return std::string(name) + "_" + std::to_string(artScale);
 }
 
-// A BMP file in memory as a DIB section.
-TBitmapHandle BitmapFromFile(const std::vector<uint8_t>& file)
-{
-    BITMAPFILEHEADER header{};
-    if (file.size() < sizeof header + sizeof(BITMAPINFOHEADER))
-        return {};
-    std::memcpy(&header, file.data(), sizeof header);
-    const auto* info = reinterpret_cast<const BITMAPINFO*>(file.data() + sizeof header);
-    const BITMAPINFOHEADER& format = info->bmiHeader;
-    const size_t rowBytes = ((static_cast<size_t>(format.biWidth) * format.biBitCount + 31) / 32) * 4;
-    const size_t bytes = rowBytes * static_cast<size_t>(format.biHeight < 0 ? -format.biHeight : format.biHeight);
-    if (header.bfOffBits > file.size() || file.size() - header.bfOffBits < bytes)
-        return {};
-    void* bits = nullptr;
-    TBitmapHandle bitmap(CreateDIBSection(nullptr, info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (bitmap)
-        std::memcpy(bits, file.data() + header.bfOffBits, bytes);
-    return bitmap;
-}
-
 // An icon resource of the program at that size; empty when missing.
 TIconHandle LoadIconResource(const char* name, int size)
 {
@@ -72,6 +52,34 @@ TIconHandle IconFromFile(const std::vector<uint8_t>& file, int size)
 }
 
 } // namespace
+
+TBitmapHandle BitmapFromFile(const std::vector<uint8_t>& file)
+{
+    // The largest side a picture of the window has, at any scale, with room.
+    constexpr LONG LargestSide = 4096;
+    BITMAPFILEHEADER header{};
+    BITMAPINFOHEADER format{};
+    if (file.size() < sizeof header + sizeof format)
+        return {};
+    std::memcpy(&header, file.data(), sizeof header);
+    std::memcpy(&format, file.data() + sizeof header, sizeof format);
+    if (format.biSize != sizeof format || format.biCompression != BI_RGB || format.biPlanes != 1 ||
+        (format.biBitCount != 24 && format.biBitCount != 32) || format.biWidth <= 0 ||
+        format.biWidth > LargestSide || format.biHeight == 0 || format.biHeight > LargestSide ||
+        format.biHeight < -LargestSide)
+        return {};
+    const uint64_t height = format.biHeight < 0 ? -static_cast<int64_t>(format.biHeight) : format.biHeight;
+    const uint64_t rowBytes = (static_cast<uint64_t>(format.biWidth) * format.biBitCount + 31) / 32 * 4;
+    const uint64_t bytes = rowBytes * height;
+    if (header.bfOffBits > file.size() || file.size() - header.bfOffBits < bytes)
+        return {};
+    void* bits = nullptr;
+    TBitmapHandle bitmap(CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(&format), DIB_RGB_COLORS,
+                                          &bits, nullptr, 0));
+    if (bitmap)
+        std::memcpy(bits, file.data() + header.bfOffBits, static_cast<size_t>(bytes));
+    return bitmap;
+}
 
 TBitmapHandle LoadArtBitmap(const char* name, int artScale)
 {

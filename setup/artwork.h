@@ -7,9 +7,17 @@
 
 #include "platform/handle.h"
 
+#include <cstdint>
+#include <vector>
+
 // A bitmap picture as a device-independent bitmap; raises "Cannot load the
 // glyph ..." when it is missing.
 TBitmapHandle LoadArtBitmap(const char* name, int artScale);
+
+// A BMP file in memory as a DIB section: as the build writes them, a plain
+// info header and uncompressed 24- or 32-bit rows of at most 4096 pixels a
+// side; anything else, or a file too short for its rows, gives empty.
+TBitmapHandle BitmapFromFile(const std::vector<uint8_t>& file);
 
 // An icon picture at size pixels, one the build drew for that scale (else
 // the system fits the 100 % picture); empty when missing.

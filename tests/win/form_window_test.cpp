@@ -3,6 +3,7 @@
 #include "form_fixture.h"
 
 #include "setup/application.h"
+#include "setup/artwork.h"
 #include "setup/child_window.h"
 #include "setup/control_text.h"
 #include "setup/dpi.h"
@@ -11,6 +12,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 using namespace testing_support;
@@ -274,6 +276,37 @@ TEST_F(SetupFormTest, GradientPictureHasTheGivenLevelsInEveryRow)
     for (int y = 1; y < 206; ++y)
         for (int x = 0; x < 380; ++x)
             ASSERT_EQ(pixels[static_cast<size_t>(x)], pixels[static_cast<size_t>(y) * 380 + x]) << x << "," << y;
+}
+
+// The pictures' reader takes what the build writes and refuses the rest.
+TEST(Artwork, BitmapReaderTakesPlainRgbRowsOnly)
+{
+    const auto file = [](int32_t width, int32_t height, uint16_t bits, uint32_t compression, size_t rowsKept) {
+        BITMAPFILEHEADER header{};
+        BITMAPINFOHEADER info{};
+        info.biSize = sizeof info;
+        info.biWidth = width;
+        info.biHeight = height;
+        info.biPlanes = 1;
+        info.biBitCount = bits;
+        info.biCompression = compression;
+        header.bfOffBits = sizeof header + sizeof info;
+        const size_t row = (static_cast<size_t>(width) * bits + 31) / 32 * 4;
+        std::vector<uint8_t> bytes(header.bfOffBits + row * rowsKept, 0x7F);
+        std::memcpy(bytes.data(), &header, sizeof header);
+        std::memcpy(bytes.data() + sizeof header, &info, sizeof info);
+        return bytes;
+    };
+    EXPECT_TRUE(BitmapFromFile(file(3, 2, 24, BI_RGB, 2)));
+    EXPECT_TRUE(BitmapFromFile(file(3, -2, 32, BI_RGB, 2))) << "top-down";
+    EXPECT_FALSE(BitmapFromFile(file(3, 2, 24, BI_RGB, 1))) << "rows missing";
+    EXPECT_FALSE(BitmapFromFile(file(3, 2, 8, BI_RGB, 2))) << "a palette";
+    EXPECT_FALSE(BitmapFromFile(file(3, 2, 32, BI_BITFIELDS, 2)));
+    EXPECT_FALSE(BitmapFromFile(file(3, INT32_MIN, 32, BI_RGB, 0))) << "a height that cannot be negated";
+    EXPECT_FALSE(BitmapFromFile(file(70000, 70000, 32, BI_RGB, 0))) << "rows that overflow 32 bits";
+    std::vector<uint8_t> larger = file(3, 2, 24, BI_RGB, 2);
+    larger[sizeof(BITMAPFILEHEADER)] = sizeof(BITMAPV5HEADER);
+    EXPECT_FALSE(BitmapFromFile(larger)) << "another header";
 }
 
 TEST_F(SetupFormTest, GradientIsDrawnTransparentlyBehindTheProductName)
