@@ -1,6 +1,6 @@
 // The form's controls: made from the layout table, and drawn and coloured
 // as their rows say.
-#include "setup/setup_form.h"
+#include "setup/form_controls.h"
 
 #include "platform/errors.h"
 #include "setup/artwork.h"
@@ -31,13 +31,13 @@ TFontHandle MakeFont(const TFontSpec& spec, int dpi)
 
 } // namespace
 
-void TSetupForm::CreateFonts()
+void TFormControls::CreateFonts()
 {
     for (std::size_t i = 0; i < FormFontCount; ++i)
         fonts_[static_cast<std::size_t>(FormFonts[i].Role)] = MakeFont(FormFonts[i], dpi_);
 }
 
-RECT TSetupForm::ControlBounds(const TControlSpec& spec, const std::string& text) const
+RECT TFormControls::ControlBounds(const TControlSpec& spec, const std::string& text) const
 {
     if (spec.Sizing == TSizing::Fixed)
         return ScaledBounds(spec.Left, spec.Top, spec.Width, spec.Height, dpi_);
@@ -49,23 +49,23 @@ RECT TSetupForm::ControlBounds(const TControlSpec& spec, const std::string& text
     return Bounds(edge, top, size.cx, size.cy);
 }
 
-HFONT TSetupForm::Font(TFontRole role) const
+HFONT TFormControls::Font(TFontRole role) const
 {
     return fonts_[static_cast<std::size_t>(role)].get();
 }
 
-HWND TSetupForm::ParentWindow(TPlace place) const
+HWND TFormControls::ParentWindow(HWND window, TPlace place) const
 {
     if (place.Kind == TPlace::OnWindow)
-        return Handle();
+        return window;
     if (place.Kind == TPlace::OnBottomPanel)
         return BottomPanel;
     return Sheet(place.Page);
 }
 
-void TSetupForm::CreateControl(const TControlSpec& spec, int id)
+void TFormControls::CreateControl(HWND window, const TControlSpec& spec, int id)
 {
-    HWND parent = ParentWindow(spec.Place);
+    HWND parent = ParentWindow(window, spec.Place);
     if (spec.Button) {
         TGlyphButton& button = this->*spec.Button;
         button.Create(parent, id, spec.Caption, ControlBounds(spec, spec.Caption), Font(spec.Font), spec.Glyph,
@@ -83,19 +83,19 @@ void TSetupForm::CreateControl(const TControlSpec& spec, int id)
         UseCursor(control, &handCursor_);
 }
 
-void TSetupForm::CreateControls()
+void TFormControls::CreateControls(HWND window)
 {
     // The window's own controls first: the panel and the pages hold the rest.
     const int id = FirstControlId;
     for (std::size_t i = 0; i < FormLayoutSize; ++i)
         if (FormLayout[i].Place == OnWindow)
-            CreateControl(FormLayout[i], id + static_cast<int>(i));
-    ForwardNotifications(BottomPanel, Handle());
-    ForwardNotifications(PageControl, Handle());
-    CreatePages();
+            CreateControl(window, FormLayout[i], id + static_cast<int>(i));
+    ForwardNotifications(BottomPanel, window);
+    ForwardNotifications(PageControl, window);
+    CreatePages(window);
     for (std::size_t i = 0; i < FormLayoutSize; ++i)
         if (FormLayout[i].Place != OnWindow)
-            CreateControl(FormLayout[i], id + static_cast<int>(i));
+            CreateControl(window, FormLayout[i], id + static_cast<int>(i));
 
     // Each parent's controls into the table's order, the first in front.
     std::vector<TPlace> places{OnWindow, OnBottomPanel};
@@ -107,9 +107,9 @@ void TSetupForm::CreateControls()
             const TControlSpec& spec = FormLayout[i];
             if (spec.Place != place)
                 continue;
-            const HWND window = spec.Button ? (this->*spec.Button).Handle() : this->*spec.Window;
-            SetWindowPos(window, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-            previous = window;
+            const HWND control = spec.Button ? (this->*spec.Button).Handle() : this->*spec.Window;
+            SetWindowPos(control, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            previous = control;
         }
     }
 
@@ -123,7 +123,7 @@ void TSetupForm::CreateControls()
     SendMessageA(LangCombo, CB_SETCURSEL, 0, 0);
 
     toolTip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr,
                                GetModuleHandleA(nullptr), nullptr);
     if (toolTip_) {
         TTTOOLINFOA tool{};
@@ -138,7 +138,7 @@ void TSetupForm::CreateControls()
 
 // A blank tab of 20 x 4 pixels for each page, and the page's window in the
 // area they leave.
-void TSetupForm::CreatePages()
+void TFormControls::CreatePages(HWND window)
 {
     for (int i = 0; i < PageCount; ++i) {
         TCITEMA item{};
@@ -151,11 +151,11 @@ void TSetupForm::CreatePages()
         Sheets[i] = ::CreateControl(PageControl, WC_STATICA, "",
                                     (i == 0 ? WS_VISIBLE : 0) | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | SS_NOPREFIX,
                                     WS_EX_CONTROLPARENT, area, TabSheetId + i, Font(TFontRole::Form));
-        ForwardNotifications(Sheets[i], Handle());
+        ForwardNotifications(Sheets[i], window);
     }
 }
 
-RECT TSetupForm::SizeTabs()
+RECT TFormControls::SizeTabs()
 {
     SendMessageA(PageControl, TCM_SETITEMSIZE, 0, MAKELPARAM(Scaled(20, dpi_), Scaled(4, dpi_)));
     RECT area{};
@@ -164,7 +164,7 @@ RECT TSetupForm::SizeTabs()
     return area;
 }
 
-void TSetupForm::LoadScaledContent()
+void TFormControls::LoadScaledContent()
 {
     SendMessageA(LangCombo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), Scaled(15, dpi_));
     const int artScale = ArtScale(dpi_);
@@ -176,9 +176,9 @@ void TSetupForm::LoadScaledContent()
     }
 }
 
-void TSetupForm::ApplyLayout()
+void TFormControls::ApplyLayout(HWND window)
 {
-    SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(Font(TFontRole::Form)), FALSE);
+    SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(Font(TFontRole::Form)), FALSE);
     for (const auto& [window, spec] : specs_) {
         const RECT place = ControlBounds(*spec, WindowText(window));
         SetWindowPos(window, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
@@ -194,7 +194,7 @@ void TSetupForm::ApplyLayout()
     LoadScaledContent();
 }
 
-const TControlSpec* TSetupForm::SpecOf(HWND window) const
+const TControlSpec* TFormControls::SpecOf(HWND window) const
 {
     for (const auto& [control, spec] : specs_)
         if (control == window)
@@ -202,7 +202,7 @@ const TControlSpec* TSetupForm::SpecOf(HWND window) const
     return nullptr;
 }
 
-void TSetupForm::SetLabelText(HWND label, const std::string& text)
+void TFormControls::SetLabelText(HWND label, const std::string& text)
 {
     const RECT old = RectInParent(label);
     SetWindowTextA(label, text.c_str());
@@ -217,7 +217,7 @@ void TSetupForm::SetLabelText(HWND label, const std::string& text)
     InvalidateRect(label, nullptr, TRUE);
 }
 
-LRESULT TSetupForm::OnCtlColor(HDC dc, HWND control)
+LRESULT TFormControls::OnCtlColor(HDC dc, HWND control, HBRUSH gradient) const
 {
     SetBkMode(dc, TRANSPARENT);
     const TControlSpec* spec = SpecOf(control);
@@ -225,15 +225,15 @@ LRESULT TSetupForm::OnCtlColor(HDC dc, HWND control)
     if (spec && linkVisited_ && spec->Visited != CLR_DEFAULT)
         colour = spec->Visited;
     SetTextColor(dc, colour);
-    if (spec && spec->OverGradient && background_.Brush()) {
+    if (spec && spec->OverGradient && gradient) {
         const RECT place = RectInParent(control);
         SetBrushOrgEx(dc, -place.left, -place.top, nullptr);
-        return reinterpret_cast<LRESULT>(background_.Brush());
+        return reinterpret_cast<LRESULT>(gradient);
     }
     return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
 }
 
-LRESULT TSetupForm::OnDrawItem(const DRAWITEMSTRUCT& item)
+LRESULT TFormControls::OnDrawItem(const DRAWITEMSTRUCT& item, HBRUSH gradient) const
 {
     HDC dc = item.hDC;
     RECT bounds = item.rcItem;
@@ -249,9 +249,9 @@ LRESULT TSetupForm::OnDrawItem(const DRAWITEMSTRUCT& item)
         (this->*spec->Button).Draw(item);
         return TRUE;
     }
-    if (spec->Paint == TPaint::Gradient && background_.Brush()) {
+    if (spec->Paint == TPaint::Gradient && gradient) {
         SetBrushOrgEx(dc, 0, 0, nullptr);
-        FillRect(dc, &bounds, background_.Brush());
+        FillRect(dc, &bounds, gradient);
         return TRUE;
     }
     FillRect(dc, &bounds, GetSysColorBrush(COLOR_BTNFACE));

@@ -11,6 +11,7 @@
 
 #include <cstddef>
 
+class TFormControls;
 class TSetupForm;
 
 // The pages, in the order Continue goes through them.
@@ -60,8 +61,8 @@ constexpr TPlace OnPage(TPage page)
 enum class TPaint { Face, Gradient, SunkenEdge, RaisedEdge };
 
 struct TControlSpec {
-    HWND TSetupForm::*Window = nullptr;         // where the form keeps a standard control...
-    TGlyphButton TSetupForm::*Button = nullptr; // ...or a graphic push button
+    HWND TFormControls::*Window = nullptr;         // where the form keeps a standard control...
+    TGlyphButton TFormControls::*Button = nullptr; // ...or a graphic push button
     const char* ClassName = nullptr;
     const char* Caption = "";
     int Left = 0, Top = 0, Width = 0, Height = 0;

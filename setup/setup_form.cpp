@@ -61,7 +61,7 @@ TSetupForm::TSetupForm(TInstaller installer) : installer_(std::move(installer))
         Application::SetMainWindow(Handle());
     CreateFonts();
     SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(Font(TFontRole::Form)), FALSE);
-    CreateControls();
+    CreateControls(Handle());
 }
 
 void TSetupForm::OnDpiChanged(int dpi, const RECT& suggested)
@@ -72,7 +72,7 @@ void TSetupForm::OnDpiChanged(int dpi, const RECT& suggested)
     CreateFonts();
     SetWindowPos(Handle(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    ApplyLayout();
+    ApplyLayout(Handle());
     PaintBackground();
 }
 
@@ -370,9 +370,9 @@ LRESULT TSetupForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
-        return OnCtlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+        return OnCtlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), background_.Brush());
     case WM_DRAWITEM:
-        return OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        return OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam), background_.Brush());
     case WM_COMMAND:
         if (lParam)
             OnCommand(reinterpret_cast<HWND>(lParam), HIWORD(wParam));

@@ -6,14 +6,11 @@
 #include "install/install_files.h"
 #include "platform/handle.h"
 #include "setup/background.h"
-#include "setup/form_layout.h"
-#include "setup/glyph_button.h"
+#include "setup/form_controls.h"
 #include "setup/window.h"
 
-#include <array>
 #include <functional>
 #include <string>
-#include <vector>
 
 // Whether leaving needs the user's confirmation.
 enum class TExitState {
@@ -22,7 +19,7 @@ enum class TExitState {
     Confirmed,            // the user has said yes to leaving
 };
 
-class TSetupForm final : public TWindow, public IInstallUser {
+class TSetupForm final : public TWindow, public TFormControls, public IInstallUser {
 public:
     // The installation procedure the ready page starts.
     using TInstaller = std::function<bool(TSetupState&, const TInstallChoices&, IInstallUser&)>;
@@ -71,60 +68,14 @@ public:
     bool Closed() const { return closed_; }
     bool Installing() const { return installing_; }
     HBITMAP BakPicture() const { return background_.Picture(); }
-    // The DPI the window is laid out for; 96 is the design's.
-    int Dpi() const { return dpi_; }
 
     TSetupState State;
-
-    // Controls, back to front on the window, then page by page.
-    HWND BakImage = nullptr;
-    HWND IconImage = nullptr;
-    TGlyphButton ContinueBt;
-    TGlyphButton ExitBt;
-    HWND ProductNameLabel = nullptr;
-    TGlyphButton BackBt;
-    HWND SimulatorImage = nullptr;
-    HWND BottomPanel = nullptr;
-    HWND CopyLabel = nullptr;
-    HWND Link = nullptr;
-    HWND PageFrame = nullptr;
-    HWND PageControl = nullptr;
-    std::array<HWND, PageCount> Sheets{}; // each page's window, in TPage order
-    HWND HeadLabel = nullptr, FullNameLabel = nullptr, VersionLabel = nullptr, CommentLabel = nullptr,
-         DeveloperLabel = nullptr;
-    HWND FolderPrompt = nullptr, FolderEdit = nullptr, SpaceLabel = nullptr;
-    TGlyphButton SelectFolderBt;
-    HWND DeskIconCheck = nullptr, StartIconCheck = nullptr;
-    HWND PreconfigurationLabel = nullptr, LanguagePrompt = nullptr, LangCombo = nullptr;
-    HWND StatusLabel = nullptr;
-    HWND FinalLabel = nullptr, ThanksLabel = nullptr;
-
-    HWND Sheet(TPage page) const { return Sheets[static_cast<std::size_t>(page)]; }
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    // Control creation from the layout table (form_controls.cpp).
-    void CreateFonts();
-    void CreateControls();
-    void CreatePages();
-    void CreateControl(const TControlSpec& spec, int id);
-    RECT ControlBounds(const TControlSpec& spec, const std::string& text) const;
-    // Sizes the tabs for dpi_; the page area they leave.
-    RECT SizeTabs();
-    // The images' icons and the combo box's item height for dpi_.
-    void LoadScaledContent();
-    // Places and sizes every control, fonts and artwork included, for dpi_.
-    void ApplyLayout();
     void OnDpiChanged(int dpi, const RECT& suggested);
-    HWND ParentWindow(TPlace place) const;
-    HFONT Font(TFontRole role) const;
-    const TControlSpec* SpecOf(HWND window) const;
-    void SetLabelText(HWND label, const std::string& text);
-    LRESULT OnCtlColor(HDC dc, HWND control);
-    LRESULT OnDrawItem(const DRAWITEMSTRUCT& item);
-
     void MoveToPage(TPage page);
     TInstallChoices Choices() const;
     void RunInstallation();
@@ -134,15 +85,8 @@ private:
     void OnActivate(WPARAM wParam);
 
     TInstaller installer_;
-    int dpi_ = 96;
-    std::array<TFontHandle, static_cast<std::size_t>(TFontRole::Count)> fonts_;
-    TIconHandle classIcon_, classSmallIcon_;     // the window class's, while the form exists
-    TIconHandle programIcon_, simulatorIcon_;    // IconImage's and SimulatorImage's
-    std::vector<std::pair<HWND, const TControlSpec*>> specs_; // every standard control's row
+    TIconHandle classIcon_, classSmallIcon_; // the window class's, while the form exists
     TBackground background_;
-    HWND toolTip_ = nullptr;
-    HCURSOR handCursor_ = nullptr;
-    bool linkVisited_ = false;
     HWND savedFocus_ = nullptr;
     TPage page_ = TPage::Welcome;
     TExitState exitState_ = TExitState::MustConfirm;
