@@ -5,19 +5,15 @@
 // Sizes: setup.exe, its 21 compressed resources and the difference. Speed:
 // the whole payload through ExtractResource, into an empty folder and over
 // the files of the round before, against one plain zlib inflate of the same
-// resources into memory, and against the former extraction (a sizing pass,
-// then the file rewritten in place); the file system's share, with and
+// resources into memory; the file system's share, with and
 // without FlushFileBuffers, on this payload and on files of the vendor's
 // sizes; the complete installation procedure (empty target, no questions)
 // against the extraction alone. Memory: the peak commit added by one
 // extraction of the largest resource.
 #include "engine/extract_resource.h"
 #include "engine/product_manifest.h"
-#include "engine/zstream.h"
 #include "install/install_files.h"
 #include "platform/data_module.h"
-#include "platform/file_stream.h"
-#include "platform/file_system.h"
 #include "platform/resource.h"
 #include "test_support.h"
 
@@ -115,29 +111,6 @@ private:
 // the size that ships.
 constexpr uint32_t VendorSizes[] = {2321920, 1352192, 479232, 269, 66560, 75776, 1902592, 37888, 41984, 1518592,
                                     63294,   92216,   13880,  838, 845,   550,   810,     552,   823,   823,  550};
-
-// The extraction as it was before files were replaced whole: the resource
-// inflated once to learn its length, then again while the target, opened
-// with CREATE_ALWAYS, is rewritten in place; then the file-exists test.
-void FormerExtract(const std::string& target, const char* resourceName)
-{
-    TResourceData resource(nullptr, "BINARY", resourceName);
-    TMemoryStream compressed;
-    compressed.WriteBuffer(resource.Data(), static_cast<int32_t>(resource.Length()));
-    compressed.SetPosition(0);
-    TZDecompressionStream inflater(compressed);
-    int32_t remaining = inflater.Size();
-    TFileStream file(target);
-    std::vector<uint8_t> buffer(61440);
-    while (remaining > 0) {
-        const int32_t n = std::min<int32_t>(remaining, 61440);
-        inflater.ReadBuffer(buffer.data(), n);
-        file.WriteBuffer(buffer.data(), n);
-        remaining -= n;
-    }
-    file.Close();
-    FileExists(target);
-}
 
 // Writes the files whole as new files, each with one call, optionally
 // flushed before it is closed. New, because some file systems (ext4 under
@@ -244,10 +217,6 @@ int Run(int argc, char** argv)
     figures.push_back({"ExtractResource, over the files", [&](int) {
         for (const TRow& row : rows)
             ExtractResource(work + row.FileName, row.ResourceName);
-    }, false, true});
-    figures.push_back({"former extraction, over them", [&](int) {
-        for (const TRow& row : rows)
-            FormerExtract(work + row.FileName, row.ResourceName);
     }, false, true});
     figures.push_back({"new files, same bytes", [&](int) { WriteFiles(work, inflated, false); }});
     figures.push_back({"  the same, each flushed", [&](int) { WriteFiles(work, inflated, true); }});

@@ -1,15 +1,19 @@
-// The installer's figures against their floors, through the end-to-end
-// driver: the real setup.exe started and clicked through like a person
-// would, against an empty window program started the same way and the
-// native inflate-and-write of the same payload. Measures and prints.
+// The installer's figures against the peer installer and the floors,
+// through the end-to-end driver: the real setup.exe started and clicked
+// through like a person would, against the peer built around the same
+// payload (its wizard started the same way, its installation run silently),
+// an empty window program started the same way and the native
+// inflate-and-write of the same payload. Measures and prints.
 //
-//   wizard_bench ROUNDS SETUP_EXE EMPTY_WINDOW_EXE FLOOR_FILE LABEL
+//   wizard_bench ROUNDS SETUP_EXE EMPTY_WINDOW_EXE FLOOR_FILE LABEL PEER_EXE
 //
 // FLOOR_FILE holds native_install's output. Each round: the empty window
-// program started, shown and closed; then setup.exe started, taken to the
-// ready page, Continue pressed and the finish page awaited, and the program
-// closed; then what it installed removed, so that every round installs
-// afresh. One round first is not counted: the prefix's first starts are slow.
+// program started, shown and closed; setup.exe started, taken to the ready
+// page, Continue pressed and the finish page awaited, and the program
+// closed; the peer's wizard started, shown and closed, then the peer run
+// silently into a folder of its own; then what they installed removed, so
+// that every round installs afresh. One round first is not counted: the
+// prefix's first starts are slow.
 #include "engine/product_manifest.h"
 #include "platform/data_module.h"
 #include "platform/resource.h"
@@ -22,6 +26,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstdio>
 #include <fstream>
 #include <span>
@@ -62,9 +67,12 @@ std::string ShellFolder(int csidl)
     return path;
 }
 
+const char* const PeerFolder = "C:\\QovaPeer";
+
 // What an installation leaves, so that the next one starts from nothing.
 void RemoveInstallation()
 {
+    testing_support::RemoveTree(PeerFolder);
     const std::string name = ProductManifest::ProductIdentity.ShortName;
     testing_support::RemoveTree(ShellFolder(CSIDL_PROGRAM_FILES) + "\\" + name);
     testing_support::RemoveTree(ShellFolder(CSIDL_PROGRAMS) + "\\" + name);
@@ -74,7 +82,7 @@ void RemoveInstallation()
 }
 
 struct TRound {
-    double Launch = 0, Memory = 0, Install = 0;
+    double Launch = 0, ShownMemory = 0, RunMemory = 0, Install = 0;
 };
 
 bool RunEmptyWindow(const std::string& exe, TRound& round)
@@ -88,7 +96,7 @@ bool RunEmptyWindow(const std::string& exe, TRound& round)
         return false;
     round.Launch = SecondsSince(process.StartedAt()) * 1000;
     Settle(window);
-    round.Memory = PeakResidentMiB(process.Process());
+    round.ShownMemory = PeakResidentMiB(process.Process());
     PostMessageA(window, WM_CLOSE, 0, 0);
     DWORD code = 0;
     if (!process.WaitForExit(15000, code))
@@ -119,6 +127,7 @@ bool RunSetup(const std::string& exe, TRound& round)
         return false;
     }
     Settle(main);
+    round.ShownMemory = PeakResidentMiB(process.Process());
     for (int page = 1; page <= 4; ++page) {
         ClickWithMouse(continueBt);
         if (!WaitUntil([&] { return Page(pages) == page; }, 10000)) {
@@ -134,13 +143,49 @@ bool RunSetup(const std::string& exe, TRound& round)
         return false;
     }
     round.Install = SecondsSince(start) * 1000;
-    round.Memory = PeakResidentMiB(process.Process());
+    round.RunMemory = PeakResidentMiB(process.Process());
     Settle(main);
     ClickWithMouse(exitBt);
     DWORD code = 0;
     if (!process.WaitForExit(15000, code))
         process.Kill();
     return true;
+}
+
+// The peer's wizard to its first page, shown, then closed; then the peer
+// run silently, start to end, its peak memory sampled while it runs.
+bool RunPeer(const std::string& exe, TRound& round)
+{
+    {
+        TSetupProcess process(exe);
+        HWND window = nullptr;
+        if (!process.Id() ||
+            !WaitUntil([&] { return (window = process.FindVisibleWindow("#32770")) || !process.Running(); }, 60000) ||
+            !window)
+            return false;
+        round.Launch = SecondsSince(process.StartedAt()) * 1000;
+        Settle(window);
+        round.ShownMemory = PeakResidentMiB(process.Process());
+        process.Kill();
+        DWORD code = 0;
+        process.WaitForExit(15000, code);
+    }
+    std::string command = "\"" + exe + "\" /S /D=" + PeerFolder;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    const LONGLONG start = Now();
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        return false;
+    const TKernelHandle process(info.hProcess), thread(info.hThread);
+    double peak = 0;
+    while (WaitForSingleObject(process.get(), 1) == WAIT_TIMEOUT)
+        peak = std::max(peak, PeakResidentMiB(process.get()));
+    round.Install = SecondsSince(start) * 1000;
+    round.RunMemory = std::max(peak, PeakResidentMiB(process.get()));
+    DWORD code = 1;
+    GetExitCodeProcess(process.get(), &code);
+    return code == 0 && testing_support::PathExists(std::string(PeerFolder) + "\\QOVA.exe");
 }
 
 // native_install's lines: a name, then milliseconds.
@@ -174,31 +219,48 @@ std::string Value(double value, const char* format, const char* unit)
     return std::string(text) + " " + unit;
 }
 
-// One figure: its median and range, its floor's (none for the own cost,
-// which is set against its target), their ratio and the target.
-void Row(const char* figure, const TSamples& own, const TSamples* floor, double basis, const char* format,
+std::string Ratio(const TSamples& own, const TSamples& other)
+{
+    if (other.Values.empty() || other.Median() <= 0)
+        return "-";
+    char text[16];
+    std::snprintf(text, sizeof text, "%.2f x", own.Median() / other.Median());
+    return text;
+}
+
+std::string Column(const TSamples& s, const char* format, const char* unit)
+{
+    if (s.Values.empty())
+        return "-";
+    return Value(s.Median(), format, unit) + (s.Values.size() > 1 ? " (" + Range(s, format) + ")" : "");
+}
+
+// One figure: ours, the peer's and the floor's, each a median and its
+// range, ours against each, and the target.
+void Row(const char* figure, const TSamples& own, const TSamples& peer, const TSamples& floor, const char* format,
          const char* unit, const char* target)
 {
-    const double reference = floor ? floor->Median() : basis;
-    std::printf("%-34s %12s %-19s %12s %-19s %6.2f x  %s\n", figure, Value(own.Median(), format, unit).c_str(),
-                own.Values.size() > 1 ? Range(own, format).c_str() : "",
-                floor ? Value(floor->Median(), format, unit).c_str() : "-",
-                floor ? Range(*floor, format).c_str() : "", reference > 0 ? own.Median() / reference : 0.0, target);
+    std::printf("%-36s %-26s %-26s %-26s %8s %8s  %s\n", figure, Column(own, format, unit).c_str(),
+                Column(peer, format, unit).c_str(), Column(floor, format, unit).c_str(), Ratio(own, peer).c_str(),
+                Ratio(own, floor).c_str(), target);
 }
 
 int Run(int argc, char** argv)
 {
-    if (argc != 6) {
-        std::printf("usage: wizard_bench ROUNDS SETUP_EXE EMPTY_WINDOW_EXE FLOOR_FILE LABEL\n");
+    if (argc != 7) {
+        std::printf("usage: wizard_bench ROUNDS SETUP_EXE EMPTY_WINDOW_EXE FLOOR_FILE LABEL PEER_EXE\n");
         return 2;
     }
     const int rounds = std::max(1, std::atoi(argv[1]));
-    const std::string setupExe = argv[2], emptyExe = argv[3];
+    const std::string setupExe = argv[2], emptyExe = argv[3], peerExe = argv[6];
 
     // The own cost: the file less the payload resources' bytes.
-    WIN32_FILE_ATTRIBUTE_DATA attributes{};
-    GetFileAttributesExA(setupExe.c_str(), GetFileExInfoStandard, &attributes);
-    const double exeSize = attributes.nFileSizeLow;
+    const auto fileSize = [](const std::string& path) {
+        WIN32_FILE_ATTRIBUTE_DATA attributes{};
+        GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &attributes);
+        return static_cast<double>(attributes.nFileSizeLow);
+    };
+    const double exeSize = fileSize(setupExe), peerSize = fileSize(peerExe);
     double compressed = 0;
     {
         TModuleHandle setup = LoadModuleAsData(setupExe);
@@ -208,12 +270,13 @@ int Run(int argc, char** argv)
                 compressed += TResourceData(setup.get(), "BINARY", row.ResourceName).Length();
     }
 
-    TSamples setupLaunch, emptyLaunch, setupMemory, emptyMemory, install;
+    TSamples ourLaunch, peerLaunch, emptyLaunch, ourShown, peerShown, emptyShown, ourRun, peerRun, ourInstall,
+        peerInstall;
     int failed = 0;
     RemoveInstallation();
     for (int round = -1; round < rounds; ++round) {
-        TRound empty, setup;
-        const bool ok = RunEmptyWindow(emptyExe, empty) && RunSetup(setupExe, setup);
+        TRound empty, ours, peer;
+        const bool ok = RunEmptyWindow(emptyExe, empty) && RunSetup(setupExe, ours) && RunPeer(peerExe, peer);
         RemoveInstallation();
         if (!ok) {
             ++failed;
@@ -221,27 +284,30 @@ int Run(int argc, char** argv)
         }
         if (round < 0)
             continue;
-        emptyLaunch.Values.push_back(empty.Launch);
-        emptyMemory.Values.push_back(empty.Memory);
-        setupLaunch.Values.push_back(setup.Launch);
-        setupMemory.Values.push_back(setup.Memory);
-        install.Values.push_back(setup.Install);
+        for (auto [samples, value] : {std::pair{&emptyLaunch, empty.Launch}, std::pair{&emptyShown, empty.ShownMemory},
+                                      std::pair{&ourLaunch, ours.Launch}, std::pair{&ourShown, ours.ShownMemory},
+                                      std::pair{&ourRun, ours.RunMemory}, std::pair{&ourInstall, ours.Install},
+                                      std::pair{&peerLaunch, peer.Launch}, std::pair{&peerShown, peer.ShownMemory},
+                                      std::pair{&peerRun, peer.RunMemory}, std::pair{&peerInstall, peer.Install}})
+            samples->Values.push_back(value);
     }
 
     const TSamples plain = FloorLine(argv[4], "plain"), synced = FloorLine(argv[4], "synced");
     std::printf("== %s payload: setup.exe %.0f bytes, payload resources %.0f bytes; %zu rounds%s\n", argv[5], exeSize,
-                compressed, install.Values.size(), failed ? " (some rounds failed)" : "");
-    std::printf("%-34s %12s %-19s %12s %-19s %8s  %s\n", "figure", "median", "min - max", "floor", "min - max",
-                "ratio", "target");
-    Row("own cost (setup.exe less payload)", TSamples{{exeSize - compressed}}, nullptr, 250000, "%.0f", "B",
-        "<= 250000 B (ratio to it)");
-    Row("install phase, Continue to finish", install, &plain, 0, "%.1f", "ms", "<= 3 x native inflate + write");
-    Row("  the same, floor with fsync", install, &synced, 0, "%.1f", "ms", "(each file synced, as setup.exe does)");
-    Row("launch to window visible", setupLaunch, &emptyLaunch, 0, "%.1f", "ms", "<= 1.3 x empty window");
-    char memoryTarget[64];
-    std::snprintf(memoryTarget, sizeof memoryTarget, "<= empty window + 4 MiB (now %+.1f MiB)",
-                  setupMemory.Median() - emptyMemory.Median());
-    Row("peak resident memory", setupMemory, &emptyMemory, 0, "%.1f", "MiB", memoryTarget);
+                compressed, ourInstall.Values.size(), failed ? " (some rounds failed)" : "");
+    std::printf("%-36s %-26s %-26s %-26s %8s %8s  %s\n", "figure: median (min - max)", "ours", "peer", "floor",
+                "/peer", "/floor", "target");
+    const TSamples none;
+    Row("file size", TSamples{{exeSize}}, TSamples{{peerSize}}, none, "%.0f", "B", "< peer");
+    Row("own cost (setup.exe less payload)", TSamples{{exeSize - compressed}}, none, TSamples{{236000}}, "%.0f", "B",
+        "<= 236000 B (the floor column)");
+    Row("launch to window visible", ourLaunch, peerLaunch, emptyLaunch, "%.1f", "ms",
+        "<= 0.9 x peer, <= 1.5 x empty window");
+    Row("peak memory, window shown", ourShown, peerShown, emptyShown, "%.1f", "MiB", "<= peer");
+    Row("peak memory, whole run", ourRun, peerRun, none, "%.1f", "MiB", "<= peer's silent install + 1 MiB");
+    Row("install phase", ourInstall, peerInstall, plain, "%.1f", "ms",
+        "<= 0.5 x peer's silent install (floor: native inflate + write)");
+    Row("  the same, floor with fsync", ourInstall, none, synced, "%.1f", "ms", "<= 2.5 x native with a sync per file");
     return failed ? 1 : 0;
 }
 

@@ -3,15 +3,23 @@
 #
 #   tools/bench.sh [rounds]
 #
-# First the installer against its floors, on the stand-in payload and on a
-# generated payload of the vendor's shape (build/bench/vendor-payload, with
-# setup.exe built around it in a build folder of its own); then the
+# First the installer against the peer installer users would otherwise pick
+# (NSIS with its default zlib, built by makensis around the same payload
+# from bench/peer.nsi) and against the floors, on the stand-in payload and
+# on a generated payload of the vendor's shape (build/bench/vendor-payload,
+# with setup.exe built around it in a build folder of its own); then the
 # extraction figures of the stand-in build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # Build folders configured with the posix thread model's compilers start afresh.
 fresh() { if grep -qs 'mingw32-g++-posix' "$1/CMakeCache.txt"; then echo --fresh; fi; }
 tools/install-deps.sh >/dev/null
+# The peer is the bench's alone: installed here, not for the tests.
+if ! command -v makensis >/dev/null; then
+  if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get -o DPkg::Lock::Timeout=600 install -y -q --no-install-recommends nsis \
+    >/dev/null
+fi
 rounds=${1:-7}
 if tools/can-run-32bit.sh; then preset=win32 wine=wine; else preset=win64 wine=/usr/lib/wine/wine64; fi
 bench=$PWD/build/bench
@@ -32,12 +40,17 @@ cmake --build "$vendor_build" -j2 --target setup wizard_bench empty_window >/dev
 winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
 for payload in stand-in vendor-shaped; do
   if [ "$payload" = stand-in ]; then build=$PWD/build/$preset; else build=$vendor_build; fi
+  payload_dir=$(sed -n 's/^QOVA_PAYLOAD_DIR:PATH=//p' "$build/CMakeCache.txt")
+  [ -n "$payload_dir" ] || payload_dir=$build/payload
+  "$bench/host/peer_files" "$payload_dir" "$build/peer-files.nsh"
+  makensis -V1 -DFILES="$build/peer-files.nsh" -DOUTFILE="$build/peer.exe" bench/peer.nsi
   # The floor on the file system the Wine prefixes are on.
   "$bench/host/native_install" "$build/packed" "$bench/native-work" "$rounds" > "$build/bench-floor.txt"
   rm -rf "$bench/native-work"
   tests/e2e/run-e2e.sh --wine "$wine" --work "$bench/e2e" --name "$payload" -- \
     "$build/bench/wizard_bench.exe" "$rounds" "$(winpath "$build/setup.exe")" \
-    "$(winpath "$build/bench/empty_window.exe")" "$(winpath "$build/bench-floor.txt")" "$payload" ||
+    "$(winpath "$build/bench/empty_window.exe")" "$(winpath "$build/bench-floor.txt")" "$payload" \
+    "$(winpath "$build/peer.exe")" ||
     echo "(some rounds on the $payload payload failed)"
   rm -rf "$bench/e2e/prefix-$payload"
 done
