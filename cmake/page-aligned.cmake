@@ -34,7 +34,13 @@ endif()
 qova_script_replace("${tls_match}" "")
 string(REGEX REPLACE "\n  /\\* Windows TLS$" "" crt_only "${crt_match}")
 qova_script_replace("${crt_only}" "")
-qova_script_replace("  .eh_frame BLOCK(__section_alignment__) :\n  {\n    KEEP(*(.eh_frame*))\n  }\n" "")
+# The 64-bit linker spells it with a space; its .pdata and .xdata stay
+# sections of their own, which the exception directory points at.
+string(REGEX MATCH "  \\.eh_frame BLOCK\\(__section_alignment__\\) :\n  {\n    KEEP ?\\(\\*\\(\\.eh_frame\\*\\)\\)\n  }\n" eh_frame_match "${script}")
+if(eh_frame_match STREQUAL "")
+    message(FATAL_ERROR "The linker's default script has changed: no .eh_frame section")
+endif()
+qova_script_replace("${eh_frame_match}" "")
 qova_script_replace("	     *(SORT(.rdata$*))\n" "	     *(SORT(.rdata$*))\n    KEEP(*(.eh_frame*))\n")
 qova_script_replace("  .data BLOCK(__section_alignment__) :\n  {\n"
     "  .data BLOCK(__section_alignment__) :\n  {\n${tls_body}\n")

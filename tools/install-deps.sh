@@ -27,7 +27,6 @@ command -v osslsigncode >/dev/null || need+=(osslsigncode)
 command -v openssl >/dev/null || need+=(openssl)
 command -v flock >/dev/null || need+=(util-linux)
 command -v locale-gen >/dev/null || need+=(locales)
-dpkg -s wine32:i386 >/dev/null 2>&1 || need+=(wine32:i386)
 
 if [ "$(id -u)" -ne 0 ]; then
   SUDO=sudo
@@ -40,8 +39,25 @@ if [ ${#need[@]} -gt 0 ]; then
   if ! dpkg --print-foreign-architectures | grep -qx i386; then
     $SUDO dpkg --add-architecture i386
   fi
-  $SUDO apt-get -o DPkg::Lock::Timeout=600 update -q
+  # A mirror in the middle of a sync fails one index; try again, then go on
+  # with what the lists hold (the install below fails if a package is missing).
+  for try in 1 2 3; do
+    if $SUDO apt-get -o DPkg::Lock::Timeout=600 update -q; then break; fi
+    [ "$try" = 3 ] && echo "install-deps: apt-get update failed; going on with the package lists there are" >&2
+    sleep 10
+  done
   $SUDO apt-get -o DPkg::Lock::Timeout=600 install -y -q --no-install-recommends "${need[@]}"
+fi
+# 32-bit Wine on its own: where its packages cannot be had (a mirror that
+# lacks an i386 index), the tests run the 64-bit build under wine64 instead.
+if ! dpkg -s wine32:i386 >/dev/null 2>&1; then
+  export DEBIAN_FRONTEND=noninteractive
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $SUDO dpkg --add-architecture i386
+    $SUDO apt-get -o DPkg::Lock::Timeout=600 update -q || true
+  fi
+  $SUDO apt-get -o DPkg::Lock::Timeout=600 install -y -q --no-install-recommends wine32:i386 ||
+    echo "install-deps: wine32 could not be installed; the 64-bit build runs under wine64" >&2
 fi
 
 # Wine takes its ANSI code page (1252) from the locale.
