@@ -1,12 +1,49 @@
 #include "platform/com_object.h"
 
+#include "platform/dll_search.h"
 #include "platform/errors.h"
 #include "platform/win_error.h"
 
+namespace {
+
+template <typename F>
+F Ole32(const char* name)
+{
+    return SystemFunction<F>("ole32.dll", name);
+}
+
+} // namespace
+
+TComApartment::TComApartment()
+{
+    static const auto initialize = Ole32<decltype(&::CoInitializeEx)>("CoInitializeEx");
+    result_ = initialize(nullptr, COINIT_APARTMENTTHREADED);
+}
+
+TComApartment::~TComApartment()
+{
+    static const auto uninitialize = Ole32<decltype(&::CoUninitialize)>("CoUninitialize");
+    if (SUCCEEDED(result_))
+        uninitialize();
+}
+
+void EnterComApartment()
+{
+    static const TComApartment apartment;
+}
+
+HRESULT CreateComInstance(const CLSID& classId, DWORD context, const IID& iid, void** result)
+{
+    EnterComApartment();
+    static const auto create = Ole32<decltype(&::CoCreateInstance)>("CoCreateInstance");
+    return create(classId, nullptr, context, iid, result);
+}
+
 std::string GuidText(const GUID& guid)
 {
+    static const auto guidText = Ole32<decltype(&::StringFromGUID2)>("StringFromGUID2");
     wchar_t wide[40];
-    const int length = StringFromGUID2(guid, wide, 40);
+    const int length = guidText(guid, wide, 40);
     // The registry form is plain ASCII.
     std::string text;
     for (int i = 0; i + 1 < length; ++i)
@@ -17,8 +54,8 @@ std::string GuidText(const GUID& guid)
 TComPtr<IUnknown> CreateComObject(const CLSID& classId)
 {
     TComPtr<IUnknown> object;
-    const HRESULT result = CoCreateInstance(classId, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
-                                            IID_IUnknown, object.put_void());
+    const HRESULT result =
+        CreateComInstance(classId, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IUnknown, object.put_void());
     if (FAILED(result))
         throw EOleSysError(SystemErrorText(static_cast<DWORD>(result)) + ", ClassID: " + GuidText(classId));
     return object;

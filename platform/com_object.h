@@ -50,20 +50,24 @@ private:
 // (S_OK, or S_FALSE when the thread was already in one).
 class TComApartment {
 public:
-    TComApartment() noexcept : result_(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+    TComApartment();
     TComApartment(const TComApartment&) = delete;
     TComApartment& operator=(const TComApartment&) = delete;
-    ~TComApartment()
-    {
-        if (SUCCEEDED(result_))
-            ::CoUninitialize();
-    }
+    ~TComApartment();
 
     HRESULT Result() const noexcept { return result_; }
 
 private:
     HRESULT result_;
 };
+
+// The program's thread in a single-threaded apartment (the shell links rely
+// on one) from the first object made there to the program's end; COM is
+// loaded only then. Every COM object of the installer is made on that thread.
+void EnterComApartment();
+
+// CoCreateInstance, after EnterComApartment.
+HRESULT CreateComInstance(const CLSID& classId, DWORD context, const IID& iid, void** result);
 
 // The class identifier in its registry form, braces included.
 std::string GuidText(const GUID& guid);

@@ -1,10 +1,23 @@
 #include "platform/dll_search.h"
 
+#include "platform/errors.h"
+#include "platform/win_error.h"
+
 #include <windows.h>
 
 #include <string>
 
 namespace {
+
+// The library by its full path in the system folder; null on failure.
+HMODULE LoadSystemLibrary(const char* name)
+{
+    char folder[MAX_PATH];
+    const UINT length = GetSystemDirectoryA(folder, sizeof folder);
+    if (length == 0 || length >= sizeof folder)
+        return nullptr;
+    return LoadLibraryA((std::string(folder) + "\\" + name).c_str());
+}
 
 // Found at run time: a static import of a call the system lacks would stop
 // the program from starting at all.
@@ -36,10 +49,17 @@ void RestrictDllSearch()
 
 void PinSystemLibrary(const char* name)
 {
-    char folder[MAX_PATH];
-    const UINT length = GetSystemDirectoryA(folder, sizeof folder);
-    if (length == 0 || length >= sizeof folder)
-        return;
     // Never freed: the point is that it stays.
-    LoadLibraryA((std::string(folder) + "\\" + name).c_str());
+    LoadSystemLibrary(name);
+}
+
+void* SystemLibraryFunction(const char* library, const char* name)
+{
+    // Callers keep the address; a load of one already loaded only counts
+    // up, and it is never freed either.
+    HMODULE module = LoadSystemLibrary(library);
+    FARPROC function = module ? GetProcAddress(module, name) : nullptr;
+    if (!function)
+        throw Exception(SystemErrorText(GetLastError()));
+    return reinterpret_cast<void*>(function);
 }

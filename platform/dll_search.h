@@ -12,3 +12,15 @@ void RestrictDllSearch();
 // library's delay-loaded import (which Wine resolves with the old search
 // order), then finds this one instead of searching.
 void PinSystemLibrary(const char* name);
+
+// A function of a system library that only a later step needs (COM, the
+// shell, the BSTRs): the library is loaded from the system folder on first
+// use and kept, so starting neither waits for it nor holds its memory.
+// Raises the system's text when the library or the function is missing.
+void* SystemLibraryFunction(const char* library, const char* name);
+
+template <typename F>
+F SystemFunction(const char* library, const char* name)
+{
+    return reinterpret_cast<F>(SystemLibraryFunction(library, name));
+}

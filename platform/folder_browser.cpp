@@ -1,6 +1,7 @@
 #include "platform/folder_browser.h"
 
 #include "platform/com_object.h"
+#include "platform/dll_search.h"
 #include "platform/modal_support.h"
 
 #include <shlobj.h>
@@ -65,8 +66,12 @@ bool BrowseForFolder(HWND owner, HWND mainWindow, const std::string& title, std:
     if (const auto& hook = Hook())
         return hook(title, path);
 
+    static const auto getMalloc = SystemFunction<decltype(&::SHGetMalloc)>("shell32.dll", "SHGetMalloc");
+    static const auto browse = SystemFunction<decltype(&::SHBrowseForFolderA)>("shell32.dll", "SHBrowseForFolderA");
+    static const auto pathFromList =
+        SystemFunction<decltype(&::SHGetPathFromIDListA)>("shell32.dll", "SHGetPathFromIDListA");
     TComPtr<IMalloc> allocator;
-    if (FAILED(SHGetMalloc(allocator.put())) || !allocator)
+    if (FAILED(getMalloc(allocator.put())) || !allocator)
         return false;
     TShellMemory displayName(allocator.get(), allocator->Alloc(MAX_PATH));
     if (!displayName.get())
@@ -88,13 +93,13 @@ bool BrowseForFolder(HWND owner, HWND mainWindow, const std::string& title, std:
             info.ulFlags &= ~static_cast<UINT>(BIF_NEWDIALOGSTYLE);
         TDisabledThreadWindows others(owner);
         TQuietErrorMode errorMode;
-        item = SHBrowseForFolderA(&info);
+        item = browse(&info);
     }
     if (!item)
         return false;
     TShellMemory itemMemory(allocator.get(), item);
     char buffer[MAX_PATH] = "";
-    if (!SHGetPathFromIDListA(item, buffer))
+    if (!pathFromList(item, buffer))
         return false;
     path = buffer;
     return true;

@@ -1,9 +1,12 @@
 #include "platform/shell_notify.h"
 
+#include "platform/dll_search.h"
+
 #include <windows.h>
 #include <shlobj.h>
 
 void NotifyShellFolderCreated(const std::string& folder)
 {
-    SHChangeNotify(SHCNE_MKDIR, SHCNF_PATHA, folder.c_str(), nullptr);
+    static const auto notify = SystemFunction<decltype(&::SHChangeNotify)>("shell32.dll", "SHChangeNotify");
+    notify(SHCNE_MKDIR, SHCNF_PATHA, folder.c_str(), nullptr);
 }

@@ -1,6 +1,7 @@
 #include "platform/shell_open.h"
 
 #include "platform/com_object.h"
+#include "platform/dll_search.h"
 #include "platform/message_dialog.h"
 #include "platform/system_info.h"
 #include "platform/text_encoding.h"
@@ -25,11 +26,25 @@ bool& DesktopTakenAway()
     return away;
 }
 
+template <typename F>
+F OleAut32(const char* name)
+{
+    return SystemFunction<F>("oleaut32.dll", name);
+}
+
 // A BSTR owned for the object's life.
 class TBstr {
 public:
-    explicit TBstr(const std::string& text) : value_(SysAllocString(AnsiToWide(text).c_str())) {}
-    ~TBstr() { SysFreeString(value_); }
+    explicit TBstr(const std::string& text)
+    {
+        static const auto allocate = OleAut32<decltype(&::SysAllocString)>("SysAllocString");
+        value_ = allocate(AnsiToWide(text).c_str());
+    }
+    ~TBstr()
+    {
+        static const auto release = OleAut32<decltype(&::SysFreeString)>("SysFreeString");
+        release(value_);
+    }
     TBstr(const TBstr&) = delete;
     TBstr& operator=(const TBstr&) = delete;
     BSTR get() const { return value_; }
@@ -38,10 +53,16 @@ private:
     BSTR value_;
 };
 
+void EmptyVariant(VARIANT* v)
+{
+    static const auto init = OleAut32<decltype(&::VariantInit)>("VariantInit");
+    init(v);
+}
+
 VARIANT TextVariant(BSTR text)
 {
     VARIANT v;
-    VariantInit(&v);
+    EmptyVariant(&v);
     V_VT(&v) = VT_BSTR;
     V_BSTR(&v) = text;
     return v;
@@ -53,16 +74,16 @@ VARIANT TextVariant(BSTR text)
 TComPtr<IShellDispatch2> DesktopShell()
 {
     TComPtr<IShellWindows> windows;
-    if (FAILED(CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER | CLSCTX_INPROC_SERVER,
-                                IID_IShellWindows, windows.put_void())) ||
+    if (FAILED(CreateComInstance(CLSID_ShellWindows, CLSCTX_LOCAL_SERVER | CLSCTX_INPROC_SERVER, IID_IShellWindows,
+                                 windows.put_void())) ||
         !windows)
         return {};
     VARIANT desktop;
-    VariantInit(&desktop);
+    EmptyVariant(&desktop);
     V_VT(&desktop) = VT_I4;
     V_I4(&desktop) = CSIDL_DESKTOP;
     VARIANT root;
-    VariantInit(&root);
+    EmptyVariant(&root);
     long window = 0;
     TComPtr<IDispatch> browserWindow;
     if (windows->FindWindowSW(&desktop, &root, SWC_DESKTOP, &window, SWFO_NEEDDISPATCH, browserWindow.put()) !=
@@ -95,7 +116,7 @@ bool OpenThroughDesktop(const std::string& file)
     const TBstr name(file), verb("open"), none("");
     VARIANT arguments = TextVariant(none.get()), folder = TextVariant(none.get()), operation = TextVariant(verb.get());
     VARIANT show;
-    VariantInit(&show);
+    EmptyVariant(&show);
     V_VT(&show) = VT_I4;
     V_I4(&show) = SW_SHOWNORMAL;
     return SUCCEEDED(shell->ShellExecute(name.get(), arguments, folder, operation, show));
@@ -118,7 +139,8 @@ TOpenRoute ShellOpen(HWND parent, const std::string& file)
                    file);
         return TOpenRoute::Shown;
     }
-    ShellExecuteA(parent, "open", file.c_str(), nullptr, nullptr, SW_SHOWDEFAULT);
+    static const auto execute = SystemFunction<decltype(&::ShellExecuteA)>("shell32.dll", "ShellExecuteA");
+    execute(parent, "open", file.c_str(), nullptr, nullptr, SW_SHOWDEFAULT);
     return TOpenRoute::Direct;
 }
 

@@ -1,6 +1,5 @@
 // Program start and end of the installer.
 #include "platform/dll_search.h"
-#include "platform/com_object.h"
 #include "setup/application.h"
 #include "setup/setup_form.h"
 
@@ -13,8 +12,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     // Loaded by name later from inside the system's drawing code.
     for (const char* library : {"uxtheme.dll", "msimg32.dll"})
         PinSystemLibrary(library);
-    // The shell links rely on a single-threaded apartment.
-    TComApartment apartment;
     int exitCode = 0;
     try {
         TSetupForm SetupForm;

@@ -4,7 +4,8 @@
 # Its static imports are KnownDLLs, which the loader takes from the system
 # folder whatever lies beside the program, and comctl32, which the manifest
 # binds to the side-by-side store; anything else would be searched for in the
-# folder the installer was started from, such as a downloads folder.
+# folder the installer was started from, such as a downloads folder. COM and
+# the shell are not among them: the window would wait for them at start.
 #   check-setup-exe.sh PATH/setup.exe
 set -euo pipefail
 exe=$1
@@ -18,6 +19,8 @@ allowed="^($known_dlls|comctl32)\\.dll\$"
 while read -r dll; do
   lower=$(tr 'A-Z' 'a-z' <<<"$dll")
   grep -Eq "$allowed" <<<"$lower" || fail "imports a DLL that is neither a KnownDLL nor comctl32: $dll"
+  # Loaded when a step first needs them, not before the window shows.
+  grep -Eq '^(ole32|oleaut32|shell32|shlwapi)\.dll$' <<<"$lower" && fail "imports $dll, which only later steps need"
 done < <(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$dump")
 list=$(wrestool -l "$exe")
 binaries=$(grep -c "^--type='BINARY'" <<<"$list" || true)
