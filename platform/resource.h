@@ -2,6 +2,7 @@
 // Portable: no Windows headers.
 #pragma once
 
+#include "platform/stream.h"
 #include "platform/unique_handle.h"
 
 #include <cstdint>
@@ -24,4 +25,32 @@ private:
     TResourceHandle handle_;
     const void* data_ = nullptr;
     uint32_t length_ = 0;
+};
+
+// Where a resource stream reads: the mapped image, or the program's own
+// file when that is shown to be the file the image was mapped from (then
+// held open so that nobody can change, move or delete it). What is read
+// from the file stays in the file cache, not in the process's memory,
+// however large the payload; it falls back to the image.
+enum class TResourceRead { Image, File };
+
+// A resource of the running program as a read-only stream. Raises
+// "Resource %s not found".
+class TResourceStream final : public TStream {
+public:
+    TResourceStream(const char* type, const std::string& name, TResourceRead read);
+
+    int32_t Size() override { return static_cast<int32_t>(resource_.Length()); }
+    int32_t Read(void* buffer, int32_t count) override;
+    int32_t Write(const void*, int32_t) override { return 0; }
+    int32_t Seek(int32_t offset, uint16_t origin) override;
+
+    // Whether the bytes come from the program's file.
+    bool FromFile() const { return file_ != nullptr; }
+
+private:
+    TResourceData resource_;
+    void* file_ = nullptr;
+    uint32_t fileOffset_ = 0;
+    int32_t position_ = 0;
 };

@@ -1,6 +1,7 @@
 // ExtractResource on compressed resources of this test program.
 #include "engine/extract_resource.h"
 #include "platform/file_system.h"
+#include "platform/resource.h"
 #include "platform/unique_handle.h"
 #include "test_support.h"
 
@@ -135,6 +136,36 @@ TEST_F(ExtractResourceTest, UncreatableTargetsRaiseTheCreateFileMessage)
     EXPECT_RAISES(CreateFileMessage(links + "\\junction", ERROR_CANT_RESOLVE_FILENAME),
                   ExtractResource(links + "\\junction", "testsmall"));
     EXPECT_TRUE(IsReparsePoint(links + "\\junction")) << "the link itself is left";
+}
+
+TEST(ResourceStreamTest, TheProgramsOwnFileGivesTheImagesBytesAndIsHeldAgainstMoves)
+{
+    const TResourceData image(nullptr, "BINARY", "TestBig");
+    const auto* bytes = static_cast<const char*>(image.Data());
+    TResourceStream file("BINARY", "TestBig", TResourceRead::File);
+    ASSERT_TRUE(file.FromFile()) << "the test program is its own image's file";
+    EXPECT_FALSE(TResourceStream("BINARY", "TestBig", TResourceRead::Image).FromFile());
+    ASSERT_EQ(static_cast<int32_t>(image.Length()), file.Size());
+
+    // Pieces that do not line up with anything, then the tail after a seek.
+    std::string read, piece(7001, '\0');
+    while (const int32_t n = file.Read(&piece[0], static_cast<int32_t>(piece.size())))
+        read.append(piece, 0, static_cast<size_t>(n));
+    EXPECT_EQ(std::string(bytes, image.Length()), read);
+    EXPECT_EQ(file.Size() - 10, file.Seek(-10, soEnd));
+    EXPECT_EQ(10, file.Read(&piece[0], 100));
+    EXPECT_EQ(std::string(bytes + image.Length() - 10, 10), piece.substr(0, 10));
+
+    // While it is read, the program's file cannot be moved away or changed.
+    wchar_t own[MAX_PATH];
+    ASSERT_GT(GetModuleFileNameW(nullptr, own, MAX_PATH), 0u);
+    const std::wstring moved = std::wstring(own) + L".moved";
+    const BOOL wasMoved = MoveFileW(own, moved.c_str());
+    const DWORD moveError = GetLastError();
+    if (wasMoved)
+        MoveFileW(moved.c_str(), own);
+    EXPECT_FALSE(wasMoved);
+    EXPECT_EQ(static_cast<DWORD>(ERROR_SHARING_VIOLATION), moveError);
 }
 
 TEST_F(ExtractResourceTest, FileExistsCountsFilesOfAnyDateButNeverFolders)
