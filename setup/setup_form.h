@@ -67,7 +67,7 @@ public:
     TExitState ExitState() const { return exitState_; }
     bool Closed() const { return closed_; }
     bool Installing() const { return installing_; }
-    HBITMAP BakPicture() const { return background_.Picture(); }
+    HBRUSH BakBrush() const { return background_.Brush(); }
 
     TSetupState State;
 

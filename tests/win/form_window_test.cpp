@@ -240,7 +240,7 @@ TEST_F(SetupFormTest, FailingFormShowIsReportedAndLeavesTheStartValues)
     EXPECT_TRUE(IsWindowVisible(form->Handle()));
     // The steps after the failing one did not run...
     EXPECT_EQ("", WindowText(form->ProductNameLabel));
-    EXPECT_FALSE(form->BakPicture());
+    EXPECT_FALSE(form->BakBrush());
     // ...and the counters still have their start values.
     EXPECT_EQ(1, form->State.Log.FileCounter);
     EXPECT_EQ(1, form->State.Log.FolderCounter);
@@ -249,33 +249,57 @@ TEST_F(SetupFormTest, FailingFormShowIsReportedAndLeavesTheStartValues)
 
 // ---- The background ----
 
+// What the background's brush paints over width x height from the origin.
+std::vector<uint32_t> BrushPixels(HBRUSH brush, int width, int height)
+{
+    BITMAPINFO request{};
+    request.bmiHeader.biSize = sizeof request.bmiHeader;
+    request.bmiHeader.biWidth = width;
+    request.bmiHeader.biHeight = -height;
+    request.bmiHeader.biPlanes = 1;
+    request.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    const TBitmapHandle target(CreateDIBSection(nullptr, &request, DIB_RGB_COLORS, &bits, nullptr, 0));
+    const TMemoryDC dc(CreateCompatibleDC(nullptr));
+    if (!target || !dc)
+        return {};
+    const HGDIOBJ old = SelectObject(dc.get(), target.get());
+    const RECT all{0, 0, width, height};
+    SetBrushOrgEx(dc.get(), 0, 0, nullptr);
+    FillRect(dc.get(), &all, brush);
+    GdiFlush();
+    SelectObject(dc.get(), old);
+    const auto* first = static_cast<const uint32_t*>(bits);
+    std::vector<uint32_t> pixels(first, first + static_cast<size_t>(width) * static_cast<size_t>(height));
+    for (uint32_t& p : pixels)
+        p &= 0xFFFFFF;
+    return pixels;
+}
+
+uint32_t FaceBgr()
+{
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    return static_cast<uint32_t>(GetRValue(face)) << 16 | static_cast<uint32_t>(GetGValue(face)) << 8 |
+           GetBValue(face);
+}
+
 TEST_F(SetupFormTest, GradientPictureHasTheGivenLevelsInEveryRow)
 {
     Open();
-    HBITMAP picture = form->BakPicture();
-    ASSERT_TRUE(picture);
-    BITMAP info{};
-    GetObjectA(picture, sizeof info, &info);
-    EXPECT_EQ(380, info.bmWidth);
-    EXPECT_EQ(206, info.bmHeight);
-    EXPECT_EQ(24, info.bmBitsPixel);
-
-    BITMAPINFO request{};
-    request.bmiHeader.biSize = sizeof request.bmiHeader;
-    request.bmiHeader.biWidth = 380;
-    request.bmiHeader.biHeight = -206;
-    request.bmiHeader.biPlanes = 1;
-    request.bmiHeader.biBitCount = 32;
-    std::vector<uint32_t> pixels(380 * 206);
-    const TWindowDC screen(nullptr);
-    ASSERT_EQ(206, GetDIBits(screen.get(), picture, 0, 206, pixels.data(), &request, DIB_RGB_COLORS));
+    ASSERT_TRUE(form->BakBrush());
+    // One picture and a column of the next: the pattern is the picture's width.
+    const std::vector<uint32_t> pixels = BrushPixels(form->BakBrush(), 381, 206);
+    ASSERT_EQ(381u * 206u, pixels.size());
     auto grey = [](uint32_t level) { return level | level << 8 | level << 16; };
-    const std::pair<int, uint32_t> columns[] = {{0, 245}, {1, 245}, {189, 195}, {190, 195}, {378, 145}, {379, 145}};
-    for (const auto& [x, level] : columns)
-        EXPECT_EQ(grey(level), pixels[static_cast<size_t>(x)] & 0xFFFFFF) << "column " << x;
+    // The left edge's level is the transparent one: it shows the button face.
+    const std::pair<int, uint32_t> columns[] = {{0, FaceBgr()},   {1, FaceBgr()},   {189, grey(195)},
+                                                {190, grey(195)}, {378, grey(145)}, {379, grey(145)},
+                                                {380, FaceBgr()}};
+    for (const auto& [x, colour] : columns)
+        EXPECT_EQ(colour, pixels[static_cast<size_t>(x)]) << "column " << x;
     for (int y = 1; y < 206; ++y)
-        for (int x = 0; x < 380; ++x)
-            ASSERT_EQ(pixels[static_cast<size_t>(x)], pixels[static_cast<size_t>(y) * 380 + x]) << x << "," << y;
+        for (int x = 0; x < 381; ++x)
+            ASSERT_EQ(pixels[static_cast<size_t>(x)], pixels[static_cast<size_t>(y) * 381 + x]) << x << "," << y;
 }
 
 // The pictures' reader takes what the build writes and refuses the rest.
@@ -379,11 +403,11 @@ void ExpectLaidOutFor(const TSetupForm& form, int dpi)
     GetObjectA(colour.get(), sizeof bits, &bits);
     EXPECT_EQ(32 * art / 100, bits.bmWidth);
 
-    // The gradient keeps its levels from edge to edge.
-    BITMAP picture{};
-    GetObjectA(form.BakPicture(), sizeof picture, &picture);
-    EXPECT_EQ(s(380), picture.bmWidth);
-    EXPECT_EQ(s(206), picture.bmHeight);
+    // The gradient keeps its levels from edge to edge of the scaled picture.
+    const std::vector<uint32_t> row = BrushPixels(form.BakBrush(), s(380) + 1, 1);
+    ASSERT_EQ(static_cast<size_t>(s(380) + 1), row.size());
+    EXPECT_EQ(145u, row[static_cast<size_t>(s(380) - 1)] & 0xFF);
+    EXPECT_EQ(FaceBgr(), row[static_cast<size_t>(s(380))]) << "the picture is " << s(380) << " wide";
 }
 
 // Run with the other tests at 96 DPI, and again in prefixes set to 120, 144
