@@ -11,6 +11,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <iterator>
 #include <vector>
 
 namespace {
@@ -83,24 +85,9 @@ void TFormControls::CreateControl(HWND window, const TControlSpec& spec, int id)
         UseCursor(control, &handCursor_);
 }
 
-void TFormControls::CreateControls(HWND window)
+// Each parent's controls into the table's order, the first in front.
+void TFormControls::StackControls(const std::vector<TPlace>& places)
 {
-    // The window's own controls first: the panel and the pages hold the rest.
-    const int id = FirstControlId;
-    for (std::size_t i = 0; i < FormLayoutSize; ++i)
-        if (FormLayout[i].Place == OnWindow)
-            CreateControl(window, FormLayout[i], id + static_cast<int>(i));
-    ForwardNotifications(BottomPanel, window);
-    ForwardNotifications(PageControl, window);
-    CreatePages(window);
-    for (std::size_t i = 0; i < FormLayoutSize; ++i)
-        if (FormLayout[i].Place != OnWindow)
-            CreateControl(window, FormLayout[i], id + static_cast<int>(i));
-
-    // Each parent's controls into the table's order, the first in front.
-    std::vector<TPlace> places{OnWindow, OnBottomPanel};
-    for (const TPageSpec& page : FormPages)
-        places.push_back(OnPage(page.Page));
     for (const TPlace& place : places) {
         HWND previous = HWND_TOP;
         for (std::size_t i = 0; i < FormLayoutSize; ++i) {
@@ -112,15 +99,49 @@ void TFormControls::CreateControls(HWND window)
             previous = control;
         }
     }
+}
+
+void TFormControls::CreateControls(HWND window)
+{
+    // The window's own controls first: the panel and the pages hold the rest.
+    const int id = FirstControlId;
+    for (std::size_t i = 0; i < FormLayoutSize; ++i)
+        if (FormLayout[i].Place == OnWindow)
+            CreateControl(window, FormLayout[i], id + static_cast<int>(i));
+    ForwardNotifications(BottomPanel, window);
+    ForwardNotifications(PageControl, window);
+    CreatePages(window);
+    const TPlace first = OnPage(FormPages[0].Page);
+    for (std::size_t i = 0; i < FormLayoutSize; ++i)
+        if (FormLayout[i].Place == OnBottomPanel || FormLayout[i].Place == first)
+            CreateControl(window, FormLayout[i], id + static_cast<int>(i));
+    StackControls({OnWindow, OnBottomPanel, first});
 
     // What the controls hold at start; what depends on the scale comes with it.
     LoadScaledContent();
     EnableWindow(BackBt.Handle(), FALSE);
+}
+
+void TFormControls::CreateLaterControls(HWND window)
+{
+    if (laterMade_)
+        return;
+    laterMade_ = true;
+    const int id = FirstControlId;
+    std::vector<TPlace> later;
+    for (std::size_t p = 1; p < std::size(FormPages); ++p)
+        later.push_back(OnPage(FormPages[p].Page));
+    for (std::size_t i = 0; i < FormLayoutSize; ++i)
+        if (std::find(later.begin(), later.end(), FormLayout[i].Place) != later.end())
+            CreateControl(window, FormLayout[i], id + static_cast<int>(i));
+    StackControls(later);
+
+    LoadScaledContent();
     SendMessageA(DeskIconCheck, BM_SETCHECK, BST_CHECKED, 0);
     SendMessageA(StartIconCheck, BM_SETCHECK, BST_CHECKED, 0);
     SendMessageA(LangCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("English"));
     SendMessageA(LangCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("Espa\xF1ol"));
-    SendMessageA(LangCombo, CB_SETCURSEL, 0, 0);
+    SendMessageA(LangCombo, CB_SETCURSEL, StartLanguage, 0);
 
     toolTip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr,
@@ -166,7 +187,8 @@ RECT TFormControls::SizeTabs()
 
 void TFormControls::LoadScaledContent()
 {
-    SendMessageA(LangCombo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), Scaled(15, dpi_));
+    if (LangCombo)
+        SendMessageA(LangCombo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), Scaled(15, dpi_));
     const int artScale = ArtScale(dpi_);
     for (auto [image, icon] : {std::pair{IconImage, &programIcon_}, std::pair{SimulatorImage, &simulatorIcon_}}) {
         // Drawn for the scale; the control is as large as its icon.

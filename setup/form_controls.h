@@ -12,6 +12,11 @@
 #include <utility>
 #include <vector>
 
+// The language the combo box selects until the start's choices arrive.
+inline constexpr int32_t StartLanguage = 0;
+// Posted by the form to itself to make the later pages' controls.
+inline constexpr UINT WM_MakeLaterControls = WM_APP + 1;
+
 class TFormControls {
 public:
     TFormControls(const TFormControls&) = delete;
@@ -50,9 +55,13 @@ protected:
 
     // The fonts for dpi_.
     void CreateFonts();
-    // Every control of the table on window, in the table's order, with what
-    // it holds at start; their notifications all reach window.
+    // The controls of the table on window that the first page shows, in the
+    // table's order, with what they hold at start; their notifications all
+    // reach window. The later pages' controls follow in CreateLaterControls,
+    // which the window runs once it is on the screen.
     void CreateControls(HWND window);
+    void CreateLaterControls(HWND window);
+    bool LaterControlsMade() const { return laterMade_; }
     // Places and sizes every control, fonts and artwork included, for dpi_.
     void ApplyLayout(HWND window);
 
@@ -72,6 +81,7 @@ protected:
 
 private:
     void CreatePages(HWND window);
+    void StackControls(const std::vector<TPlace>& places);
     void CreateControl(HWND window, const TControlSpec& spec, int id);
     RECT ControlBounds(const TControlSpec& spec, const std::string& text) const;
     HWND ParentWindow(HWND window, TPlace place) const;
@@ -83,4 +93,5 @@ private:
     TIconHandle programIcon_, simulatorIcon_;                 // IconImage's and SimulatorImage's
     std::vector<std::pair<HWND, const TControlSpec*>> specs_; // every control's row
     HWND toolTip_ = nullptr;
+    bool laterMade_ = false;
 };

@@ -96,9 +96,11 @@ void TSetupForm::FormShow()
 {
     // Every control whose row asks for the hand shows it from now on.
     handCursor_ = LoadCursorA(nullptr, IDC_HAND);
+    // The later pages' controls once the window is on the screen, before
+    // anything a person does reaches it: its first look waits for none.
+    PostMessageA(Handle(), WM_MakeLaterControls, 0, 0);
 
-    const auto shownLanguage = static_cast<int32_t>(SendMessageA(LangCombo, CB_GETCURSEL, 0, 0));
-    const TFirstChoices first = StartSetup(State, shownLanguage);
+    const TFirstChoices first = StartSetup(State, StartLanguage);
 
     PaintBackground();
 
@@ -108,11 +110,29 @@ void TSetupForm::FormShow()
     SetLabelText(FullNameLabel, ProductIdentity.FullName);
     SetLabelText(VersionLabel, std::string("version ") + ProductIdentity.VersionText);
     SetLabelText(DeveloperLabel, std::string("developed by ") + ProductIdentity.PublisherName);
+    first_ = first;
+    started_ = true;
+    if (LaterControlsMade())
+        FillLaterPages();
+}
+
+void TSetupForm::MakeLaterControls()
+{
+    if (LaterControlsMade())
+        return;
+    CreateLaterControls(Handle());
+    // Only what a start that went through would have shown.
+    if (started_)
+        FillLaterPages();
+}
+
+void TSetupForm::FillLaterPages()
+{
     SetLabelText(SpaceLabel, std::string("Space required for program installation: ") + SpaceRequiredText);
     SetLabelText(ThanksLabel, std::string("Thanks for choosing ") + ProductIdentity.ShortName);
 
-    SetWindowTextA(FolderEdit, first.FolderText.c_str());
-    SendMessageA(LangCombo, CB_SETCURSEL, static_cast<WPARAM>(first.LangIndex), 0);
+    SetWindowTextA(FolderEdit, first_.FolderText.c_str());
+    SendMessageA(LangCombo, CB_SETCURSEL, static_cast<WPARAM>(first_.LangIndex), 0);
 }
 
 void TSetupForm::PaintBackground()
@@ -135,6 +155,7 @@ void TSetupForm::LinkClick()
 
 void TSetupForm::MoveToPage(TPage page)
 {
+    MakeLaterControls();
     page_ = page;
     HWND shown = Sheet(page);
     SendMessageA(PageControl, TCM_SETCURSEL, static_cast<WPARAM>(page), 0);
@@ -367,6 +388,9 @@ LRESULT TSetupForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             shown_ = true;
             FormShow();
         }
+        return 0;
+    case WM_MakeLaterControls:
+        MakeLaterControls();
         return 0;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:

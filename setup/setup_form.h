@@ -36,6 +36,9 @@ public:
     void ExitBtClick();
     void LinkClick();
     void FormShow();
+    // The later pages' controls and what the start gave them; at once when
+    // called before the window got round to it.
+    void MakeLaterControls();
     void SelectFolderBtClick();
     void ContinueBtClick();
     void PageControlChanging(bool& allowChange);
@@ -91,6 +94,9 @@ private:
     TPage page_ = TPage::Welcome;
     TExitState exitState_ = TExitState::MustConfirm;
     bool shown_ = false;
+    bool started_ = false;     // the start's choices were made
+    TFirstChoices first_;      // ...and are these
+    void FillLaterPages();
     bool installing_ = false;   // from the start of the installation to InstallFiles' return
     bool closePending_ = false; // a close granted meanwhile
     bool closed_ = false;

@@ -76,6 +76,10 @@ TSetupForm& SetupFormTest::Open()
         return script ? script(state, choices, user) : true;
     });
     form->Show();
+    // As the message loop would, before anything a person does.
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageA(&message);
     return *form;
 }
 

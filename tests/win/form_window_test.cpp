@@ -247,6 +247,24 @@ TEST_F(SetupFormTest, FailingFormShowIsReportedAndLeavesTheStartValues)
     EXPECT_EQ(0, static_cast<int>(form->Page()));
 }
 
+TEST_F(SetupFormTest, TheLaterPagesAreMadeOnceTheWindowIsUpWithWhatTheStartGaveThem)
+{
+    form = std::make_unique<TSetupForm>();
+    form->Show();
+    EXPECT_TRUE(IsWindowVisible(form->Handle()));
+    EXPECT_TRUE(form->DeveloperLabel);
+    EXPECT_FALSE(form->FolderEdit) << "the first look waits for no later page";
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageA(&message);
+    ASSERT_TRUE(form->FolderEdit);
+    EXPECT_NE("", WindowText(form->FolderEdit));
+    EXPECT_EQ("Thanks for choosing QOVA", WindowText(form->ThanksLabel));
+    EXPECT_EQ(BST_CHECKED, SendMessageA(form->DeskIconCheck, BM_GETCHECK, 0, 0));
+    EXPECT_EQ(0, SendMessageA(form->LangCombo, CB_GETCURSEL, 0, 0));
+    EXPECT_EQ(2, SendMessageA(form->LangCombo, CB_GETCOUNT, 0, 0));
+}
+
 // ---- The background ----
 
 // What the background's brush paints over width x height from the origin.
