@@ -61,6 +61,29 @@ TComPtr<IUnknown> CreateComObject(const CLSID& classId)
     return object;
 }
 
+std::string PersistedBytes(IUnknown* object)
+{
+    TComPtr<IPersistStream> persist;
+    if (FAILED(object->QueryInterface(IID_IPersistStream, persist.put_void())) || !persist)
+        return {};
+    static const auto createStream = Ole32<decltype(&::CreateStreamOnHGlobal)>("CreateStreamOnHGlobal");
+    static const auto memoryOf = Ole32<decltype(&::GetHGlobalFromStream)>("GetHGlobalFromStream");
+    TComPtr<IStream> stream;
+    if (FAILED(createStream(nullptr, TRUE, stream.put())) || !stream || FAILED(persist->Save(stream.get(), TRUE)))
+        return {};
+    // The stream started empty, so where the save left it is its length.
+    ULARGE_INTEGER length{};
+    HGLOBAL memory = nullptr;
+    if (FAILED(stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_CUR, &length)) || FAILED(memoryOf(stream.get(), &memory)))
+        return {};
+    const void* bytes = GlobalLock(memory);
+    if (!bytes)
+        return {};
+    std::string result(static_cast<const char*>(bytes), static_cast<size_t>(length.QuadPart));
+    GlobalUnlock(memory);
+    return result;
+}
+
 void QueryComInterface(IUnknown* object, const IID& iid, void** result)
 {
     *result = nullptr;

@@ -76,6 +76,11 @@ std::string GuidText(const GUID& guid);
 // IUnknown. Raises "<system text>, ClassID: {...}" when that fails.
 TComPtr<IUnknown> CreateComObject(const CLSID& classId);
 
+// What the object's IPersistStream saves, in memory: the bytes its file
+// would hold, for the caller to write through a handle of its own. Empty
+// when the object offers no such interface or the save fails.
+std::string PersistedBytes(IUnknown* object);
+
 // Raises "Interface not supported" when the object does not offer iid.
 void QueryComInterface(IUnknown* object, const IID& iid, void** result);
 

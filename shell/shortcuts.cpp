@@ -1,6 +1,7 @@
 #include "shell/shortcuts.h"
 
 #include "platform/com_object.h"
+#include "platform/errors.h"
 #include "platform/file_stream.h"
 #include "platform/file_system.h"
 #include "platform/shell_notify.h"
@@ -27,7 +28,6 @@ void CreateShellLink(TLogState& log, const std::string& workingFolder, const std
         // Released in reverse order at the end of this block, also on an error.
         const TComPtr<IUnknown> object = CreateComObject(CLSID_ShellLink);
         const auto link = QueryComInterface<IShellLinkA>(object.get(), IID_IShellLinkA);
-        const auto file = QueryComInterface<IPersistFile>(object.get(), IID_IPersistFile);
 
         // The settings' results are not examined: a link with a missing
         // target is still worth having.
@@ -41,8 +41,18 @@ void CreateShellLink(TLogState& log, const std::string& workingFolder, const std
             CreateSingleFolder(linkFolder);
             log.LogPath(lkFolder, linkFolder);
         }
-        file->Save(linkFile.c_str(), FALSE);
-        // Logged whatever the save returned, so the uninstaller looks for it.
+        // Written through a handle of our own, which a link planted under
+        // the name does not lead astray (the link object's own save would
+        // follow it, elevated). A file that cannot be made fails unseen, as
+        // that save did; it is logged either way, so the uninstaller looks.
+        const std::string bytes = PersistedBytes(object.get());
+        if (!bytes.empty()) {
+            try {
+                TFileStream stream(WideToAnsi(linkFile));
+                stream.Write(bytes.data(), static_cast<int32_t>(bytes.size()));
+            } catch (const EFCreateError&) {
+            }
+        }
         log.LogPath(lkFile, WideToAnsi(linkFile));
     }
     NotifyShellFolderCreated(linkFolder);

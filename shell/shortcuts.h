@@ -10,8 +10,10 @@
 // only for a drive root (as in C:\) or a lone leading backslash.
 std::wstring LinkFolderOf(const std::wstring& linkFile);
 
-// Writes a shell link through the shell's link object and logs it (and its
-// folder, when it had to create that) in the install log. Raises "%s, ClassID: %s" or
+// Makes a shell link with the shell's link object, writes it through a
+// handle of its own (never through a link planted under its name; a file
+// that cannot be made fails unseen) and logs it (and its folder, when it
+// had to create that) in the install log. Raises "%s, ClassID: %s" or
 // "Interface not supported" when the link object is not available.
 void CreateShellLink(TLogState& log, const std::string& workingFolder, const std::string& targetPath,
                      const std::string& arguments, const std::wstring& linkFile, const std::string& description,
