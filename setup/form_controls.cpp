@@ -11,8 +11,6 @@
 
 #include <commctrl.h>
 
-#include <algorithm>
-#include <iterator>
 #include <vector>
 
 namespace {
@@ -128,12 +126,14 @@ void TFormControls::CreateLaterControls(HWND window)
         return;
     laterMade_ = true;
     const int id = FirstControlId;
-    std::vector<TPlace> later;
-    for (std::size_t p = 1; p < std::size(FormPages); ++p)
-        later.push_back(OnPage(FormPages[p].Page));
+    const TPlace first = OnPage(FormPages[0].Page);
     for (std::size_t i = 0; i < FormLayoutSize; ++i)
-        if (std::find(later.begin(), later.end(), FormLayout[i].Place) != later.end())
+        if (FormLayout[i].Place.Kind == TPlace::OnPage && FormLayout[i].Place != first)
             CreateControl(window, FormLayout[i], id + static_cast<int>(i));
+    std::vector<TPlace> later;
+    for (const TPageSpec& page : FormPages)
+        if (OnPage(page.Page) != first)
+            later.push_back(OnPage(page.Page));
     StackControls(later);
 
     LoadScaledContent();

@@ -14,8 +14,6 @@
 
 // The language the combo box selects until the start's choices arrive.
 inline constexpr int32_t StartLanguage = 0;
-// Posted by the form to itself to make the later pages' controls.
-inline constexpr UINT WM_MakeLaterControls = WM_APP + 1;
 
 class TFormControls {
 public:

@@ -20,6 +20,8 @@ using namespace ProductManifest;
 namespace {
 
 constexpr const char* FormClass = "TSetupForm";
+// Posted by the form to itself to make the later pages' controls.
+constexpr UINT WM_MakeLaterControls = WM_APP + 1;
 constexpr DWORD FormStyle = WS_OVERLAPPED | WS_CAPTION | WS_CLIPCHILDREN;
 
 // The first control of a page that the Tab key would visit.

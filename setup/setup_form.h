@@ -86,6 +86,7 @@ private:
     void OnCommand(HWND control, int code);
     LRESULT OnNotify(const NMHDR& header);
     void OnActivate(WPARAM wParam);
+    void FillLaterPages();
 
     TInstaller installer_;
     TIconHandle classIcon_, classSmallIcon_; // the window class's, while the form exists
@@ -94,9 +95,8 @@ private:
     TPage page_ = TPage::Welcome;
     TExitState exitState_ = TExitState::MustConfirm;
     bool shown_ = false;
-    bool started_ = false;     // the start's choices were made
-    TFirstChoices first_;      // ...and are these
-    void FillLaterPages();
+    bool started_ = false;      // the start's choices were made
+    TFirstChoices first_;       // ...and are these
     bool installing_ = false;   // from the start of the installation to InstallFiles' return
     bool closePending_ = false; // a close granted meanwhile
     bool closed_ = false;

@@ -34,30 +34,31 @@ else
   SUDO=
 fi
 
-if [ ${#need[@]} -gt 0 ]; then
-  export DEBIAN_FRONTEND=noninteractive
+export DEBIAN_FRONTEND=noninteractive
+apt_install() { $SUDO apt-get -o DPkg::Lock::Timeout=600 install -y -q --no-install-recommends "$@"; }
+# A mirror in the middle of a sync fails one index; try again, then go on
+# with what the lists hold (an install fails if a package is missing).
+update_lists() {
+  local try
+  for try in 1 2 3; do
+    $SUDO apt-get -o DPkg::Lock::Timeout=600 update -q && return 0
+    [ "$try" = 3 ] || sleep 10
+  done
+  echo "install-deps: apt-get update failed; going on with the package lists there are" >&2
+}
+wine32=
+dpkg -s wine32:i386 >/dev/null 2>&1 || wine32=missing
+if [ ${#need[@]} -gt 0 ] || [ -n "$wine32" ]; then
   if ! dpkg --print-foreign-architectures | grep -qx i386; then
     $SUDO dpkg --add-architecture i386
   fi
-  # A mirror in the middle of a sync fails one index; try again, then go on
-  # with what the lists hold (the install below fails if a package is missing).
-  for try in 1 2 3; do
-    if $SUDO apt-get -o DPkg::Lock::Timeout=600 update -q; then break; fi
-    [ "$try" = 3 ] && echo "install-deps: apt-get update failed; going on with the package lists there are" >&2
-    sleep 10
-  done
-  $SUDO apt-get -o DPkg::Lock::Timeout=600 install -y -q --no-install-recommends "${need[@]}"
+  update_lists
 fi
+[ ${#need[@]} -eq 0 ] || apt_install "${need[@]}"
 # 32-bit Wine on its own: where its packages cannot be had (a mirror that
 # lacks an i386 index), the tests run the 64-bit build under wine64 instead.
-if ! dpkg -s wine32:i386 >/dev/null 2>&1; then
-  export DEBIAN_FRONTEND=noninteractive
-  if ! dpkg --print-foreign-architectures | grep -qx i386; then
-    $SUDO dpkg --add-architecture i386
-    $SUDO apt-get -o DPkg::Lock::Timeout=600 update -q || true
-  fi
-  $SUDO apt-get -o DPkg::Lock::Timeout=600 install -y -q --no-install-recommends wine32:i386 ||
-    echo "install-deps: wine32 could not be installed; the 64-bit build runs under wine64" >&2
+if [ -n "$wine32" ]; then
+  apt_install wine32:i386 || echo "install-deps: wine32 could not be installed; the 64-bit build runs under wine64" >&2
 fi
 
 # Wine takes its ANSI code page (1252) from the locale.
