@@ -128,11 +128,14 @@ int32_t TResourceStream::Read(void* buffer, int32_t count)
         position_ += length;
         return length;
     }
-    // At an offset of its own: streams share the handle, not a position.
-    OVERLAPPED at{};
-    at.Offset = fileOffset_ + static_cast<uint32_t>(position_);
+    // Streams share the handle, not a position: each read seeks first. Not
+    // through an OVERLAPPED offset, which asks the system to post a
+    // completion for every read (under Wine a server call each).
+    LARGE_INTEGER at;
+    at.QuadPart = static_cast<LONGLONG>(fileOffset_) + position_;
     DWORD got = 0;
-    if (!ReadFile(file_, buffer, static_cast<DWORD>(length), &got, &at))
+    if (!SetFilePointerEx(file_, at, nullptr, FILE_BEGIN) ||
+        !ReadFile(file_, buffer, static_cast<DWORD>(length), &got, nullptr))
         return 0;
     position_ += static_cast<int32_t>(got);
     return static_cast<int32_t>(got);
