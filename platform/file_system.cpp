@@ -23,6 +23,14 @@ std::string FullPathName(const std::string& path)
 
 bool FileExists(const std::string& path)
 {
+    // The attributes are one query; the folder's listing is asked only when
+    // they cannot be read, as of a file in use that refuses even that.
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES)
+        return (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME)
+        return false;
     WIN32_FIND_DATAA data;
     TFindHandle find(FindFirstFileA(path.c_str(), &data));
     return find && (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
