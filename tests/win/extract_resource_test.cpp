@@ -156,6 +156,18 @@ TEST(ResourceStreamTest, TheProgramsOwnFileGivesTheImagesBytesAndIsHeldAgainstMo
     EXPECT_EQ(10, file.Read(&piece[0], 100));
     EXPECT_EQ(std::string(bytes + image.Length() - 10, 10), piece.substr(0, 10));
 
+    // Two streams share the file, not a place in it: read in turns, each
+    // goes on where it stopped.
+    TResourceStream other("BINARY", "TestBig", TResourceRead::File);
+    ASSERT_GT(file.Size(), 3000);
+    file.Seek(1000, soBeginning);
+    std::string mine(1000, '\0'), theirs(1000, '\0');
+    ASSERT_EQ(1000, file.Read(&mine[0], 1000));
+    ASSERT_EQ(1000, other.Read(&theirs[0], 1000));
+    ASSERT_EQ(1000, file.Read(&mine[0], 1000));
+    EXPECT_EQ(std::string(bytes + 2000, 1000), mine);
+    EXPECT_EQ(std::string(bytes, 1000), theirs);
+
     // While it is read, the program's file cannot be moved away or changed.
     wchar_t own[MAX_PATH];
     ASSERT_GT(GetModuleFileNameW(nullptr, own, MAX_PATH), 0u);
