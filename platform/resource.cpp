@@ -1,9 +1,9 @@
 #include "platform/resource.h"
 
-#include "platform/dll_search.h"
 #include "platform/errors.h"
 
 #include <windows.h>
+#include <psapi.h>
 
 #include <algorithm>
 #include <cstring>
@@ -21,16 +21,11 @@ bool SamePath(const wchar_t* a, const wchar_t* b)
 // kernel's form (Wine: "\??\" and the DOS path).
 bool IsOwnImage(HANDLE file)
 {
-    using TGetMappedFileNameW = DWORD(WINAPI*)(HANDLE, LPVOID, LPWSTR, DWORD);
     constexpr DWORD Length = 32768;
     std::wstring mapped(Length, L'\0'), kernel(Length, L'\0'), dos(Length, L'\0');
-    try {
-        const auto mappedName = SystemFunction<TGetMappedFileNameW>("psapi.dll", "GetMappedFileNameW");
-        if (!mappedName(GetCurrentProcess(), GetModuleHandleA(nullptr), &mapped[0], Length))
-            return false;
-    } catch (const Exception&) {
+    // Kernel32's own since Windows 7: no psapi to load.
+    if (!GetMappedFileNameW(GetCurrentProcess(), GetModuleHandleA(nullptr), &mapped[0], Length))
         return false;
-    }
     const DWORD kernelLength = GetFinalPathNameByHandleW(file, &kernel[0], Length, VOLUME_NAME_NT);
     const DWORD dosLength = GetFinalPathNameByHandleW(file, &dos[0], Length, VOLUME_NAME_DOS);
     if (kernelLength > 0 && kernelLength < Length && SamePath(mapped.c_str(), kernel.c_str()))
