@@ -18,7 +18,7 @@ public:
     explicit TInstallLog(std::string path) : writer_(std::move(path)) {}
     TInstallLog(const TInstallLog&) = delete;
     TInstallLog& operator=(const TInstallLog&) = delete;
-    // Closes the file and flushes the system's cached copy of it.
+    // Closes the file; every entry is on it already.
     ~TInstallLog() = default;
 
     // One immediate write; raises "Unable to write to <log path>" when refused.

@@ -86,16 +86,18 @@ bool InstallFiles(TSetupState& state, const TInstallChoices& choices, IInstallUs
     const std::size_t devicesRow = static_cast<std::size_t>(choices.LangIndex) * DataFoldersPerLanguage;
     const std::string devicesFolder =
         state.InstallDir + (devicesRow < DataFolderTable.size() ? DataFolderTable[devicesRow] : DataFolderTable[0]);
-    // The folder page checked the folder; since then a folder on the way
-    // may have become a link, or the folder someone else's.
-    CheckInstallFolder(state.InstallDir, devicesFolder);
+    // The folder page examined the folder; since then a folder on the way
+    // may have become a link, or the folder someone else's. From here on
+    // the way is held.
+    TInstallFolder folder(state.InstallDir, devicesFolder);
     // Before anything is created or deleted: a reinstallation that cannot
     // replace every file leaves the folder, its old log included, as it was.
     CheckPayloadTargets(state.InstallDir, devicesFolder);
-    TInstallFolder folder(state.InstallDir, devicesFolder);
+    // Never merged into: an old log that someone holds open stops the
+    // installation here, as it was.
     const std::string logPath = state.InstallDir + "install.log";
-    if (FileExists(logPath))
-        DeleteFileAt(logPath);
+    DeleteUnsharedFile(logPath);
+    folder.Make();
     state.Log.InstallLog = std::make_unique<TInstallLog>(logPath);
     TInstallLog& log = *state.Log.InstallLog;
     log.Write("Application", "ShortName", ProductIdentity.ShortName);
@@ -137,7 +139,7 @@ bool InstallFiles(TSetupState& state, const TInstallChoices& choices, IInstallUs
     explorerKey.reset();
     RegisterUninstall(state.InstallDir);
 
-    folder.OpenDevicesFolder();
+    folder.MakeDataFolders();
     user.ProcessMessages();
     CopyDevices(user, extract, devicesFolder);
 

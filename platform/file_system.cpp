@@ -2,8 +2,10 @@
 
 #include "platform/errors.h"
 #include "platform/handle.h"
+#include "platform/text_encoding.h"
 #include "platform/win_error.h"
 
+#include <algorithm>
 #include <vector>
 
 
@@ -64,19 +66,37 @@ bool IsPlainFile(const std::string& path)
            information.nNumberOfLinks == 1;
 }
 
-bool IsEmptyFolder(const std::string& path)
+std::vector<TFolderEntry> FolderEntriesOf(void* folder)
 {
-    if (!DirectoryExists(path))
-        return false;
-    WIN32_FIND_DATAA data;
-    const TFindHandle find(FindFirstFileA((IncludeTrailingBackslash(path) + "*").c_str(), &data));
-    if (!find)
-        return true;
-    do {
-        if (std::string(data.cFileName) != "." && std::string(data.cFileName) != "..")
-            return false;
-    } while (FindNextFileA(find.get(), &data));
-    return true;
+    std::vector<TFolderEntry> entries;
+    // 8-byte alignment, as the records the system writes into it need.
+    std::vector<LONGLONG> buffer(8192);
+    FILE_INFO_BY_HANDLE_CLASS kind = FileIdBothDirectoryRestartInfo;
+    while (GetFileInformationByHandleEx(folder, kind, buffer.data(),
+                                        static_cast<DWORD>(buffer.size() * sizeof(LONGLONG)))) {
+        kind = FileIdBothDirectoryInfo;
+        const auto* record = reinterpret_cast<const BYTE*>(buffer.data());
+        for (;;) {
+            const auto* info = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(record);
+            const std::string name = WideToAnsi(std::wstring(info->FileName, info->FileNameLength / sizeof(WCHAR)));
+            if (name != "." && name != "..")
+                entries.push_back({name, (info->FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+                                   (info->FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0});
+            if (info->NextEntryOffset == 0)
+                break;
+            record += info->NextEntryOffset;
+        }
+    }
+    // In name order, whatever order the file system keeps: what is found
+    // first, and reported, does not depend on it.
+    std::sort(entries.begin(), entries.end(),
+              [](const TFolderEntry& a, const TFolderEntry& b) { return a.Name < b.Name; });
+    return entries;
+}
+
+unsigned long RemoveEmptyFolder(const std::string& path)
+{
+    return RemoveDirectoryA(path.c_str()) ? ERROR_SUCCESS : GetLastError();
 }
 
 void CheckReplaceable(const std::string& path)
@@ -162,6 +182,29 @@ bool CreateNewFile(const std::string& path)
 bool DeleteFileAt(const std::string& path)
 {
     return DeleteFileA(path.c_str()) != 0;
+}
+
+bool DisposeOpenFile(void* handle)
+{
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    return SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof disposition) != 0;
+}
+
+void DeleteUnsharedFile(const std::string& path)
+{
+    // No sharing: granted only while no one else has the file open, and no
+    // one can open it until it is gone. Without backup semantics a folder
+    // of the name does not open.
+    const TFileHandle file(
+        CreateFileA(path.c_str(), DELETE, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+            return;
+        RaiseCreateError(path, error);
+    }
+    if (!DisposeOpenFile(file.get()))
+        RaiseCreateError(path, GetLastError());
 }
 
 std::string IncludeTrailingBackslash(const std::string& path)

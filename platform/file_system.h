@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // Full path of a file name as the system resolves it.
 std::string FullPathName(const std::string& path);
@@ -24,8 +25,19 @@ bool CreateSingleFolder(const std::string& path);
 // installer may merge into.
 bool IsPlainFile(const std::string& path);
 
-// The folder exists and holds nothing.
-bool IsEmptyFolder(const std::string& path);
+struct TFolderEntry {
+    std::string Name;
+    bool IsFolder = false;
+    bool IsLink = false; // a junction or symbolic link, never followed
+};
+
+// What the folder open through handle (with list access) holds, "." and
+// ".." left out: the folder itself is asked, not whatever its path names now.
+std::vector<TFolderEntry> FolderEntriesOf(void* folder);
+
+// Removes an empty folder (a link there: the link itself); 0, or the
+// system's error code when it refuses, as for a folder that is not empty.
+unsigned long RemoveEmptyFolder(const std::string& path);
 
 // Raises the create-file message for path when what is there could not be
 // replaced now: a junction or symbolic link (never followed), a read-only
@@ -56,6 +68,16 @@ bool CreateNewFile(const std::string& path);
 
 // Deletes a file; true when the system deleted it.
 bool DeleteFileAt(const std::string& path);
+
+// Deletes the file at path (a link there: the link itself) only when no one
+// else has it open, so that its name is gone at once, not when the last
+// other handle closes. A missing file passes. Raises the create-file message
+// for path, with the file as it was, when it is open elsewhere or is a folder.
+void DeleteUnsharedFile(const std::string& path);
+
+// Marks the file or folder open through handle (with delete access) to go
+// when its last handle closes; false when the system refuses.
+bool DisposeOpenFile(void* handle);
 
 // Appends "\" unless the text already ends in one (so "" gives "\").
 std::string IncludeTrailingBackslash(const std::string& path);

@@ -1,6 +1,6 @@
-// Who may change a folder, and the folders the installer makes or takes
-// over so that, with administrator rights, it writes only where no one else
-// can put or replace a file.
+// Who may change a folder, and the folders the installer makes and holds so
+// that, with administrator rights, it writes only where no one else can put
+// or replace a file.
 #pragma once
 
 #include "platform/handle.h"
@@ -9,15 +9,13 @@
 
 // What a folder the installer makes is for; each kind has its descriptor.
 enum class TFolderKind {
-    Inherited,    // takes what its parent gives (inside Program Files)
-    Parent,       // on the way to the installation folder: SYSTEM and the
-                  // administrators full control, Users read and run, passed
-                  // on to everything below, nothing taken from above
-    Installation, // the same, and Users may create subfolders of their own
-                  // (the applications' data folders) in this folder only;
-                  // whoever creates one gets full control of it
-    Devices,      // the devices folder: Users may also add files, and
-                  // change and delete what is in it, but not the folder
+    Inherited, // takes what its parent gives (inside Program Files)
+    Protected, // the installation folder and the folders on its way: SYSTEM
+               // and the administrators full control, Users read and run,
+               // passed on to everything below, nothing taken from above
+    Data,      // an applications' data folder in it: the same, and Users may
+               // create, change and delete what is inside, but not the
+               // folder itself or its permissions
 };
 
 // The descriptor of a kind as SDDL; "" for Inherited.
@@ -26,11 +24,12 @@ const char* FolderDescriptor(TFolderKind kind);
 // What must not be open to anyone but SYSTEM, the administrators and an
 // owner who is one of them.
 enum class TFolderUse {
-    Contents, // a folder written into: adding, replacing or deleting what is
-              // in it, changing it, or anything passed on to what it will
-              // hold; creating subfolders alone does not count
-    Place,    // a folder on the way: renaming or deleting it (but a volume's
-              // root), deleting what is in it, or changing its permissions
+    Contents, // a folder or file written into: adding anything to it,
+              // replacing, changing or deleting it or what is in it, its
+              // permissions, or anything passed on to what it will hold
+    Place,    // a folder on the way, or a data folder: renaming or deleting
+              // it (but a volume's root), deleting what is in it by the
+              // folder's rights, or changing its permissions
 };
 
 // Whether someone else may do what the use forbids in a folder with this
@@ -44,28 +43,24 @@ TLocalMemory SecurityAt(const std::string& path);
 // The same of an open handle.
 TLocalMemory SecurityOf(void* handle);
 
-// Creates one folder with the descriptor of its kind. Raises the create-file
-// message for path when the system refuses, also when the folder is there
-// already: someone else made it in the meantime.
+// Creates one folder with the descriptor of its kind; 0, or the system's
+// error code, also ERROR_ALREADY_EXISTS when the folder is there already.
+unsigned long TryCreateOwnFolder(const std::string& path, TFolderKind kind);
+
+// The same, raising the create-file message for path when the system
+// refuses, also when the folder is there already: someone else made it.
 void CreateOwnFolder(const std::string& path, TFolderKind kind);
 
-// Creates a folder and every missing parent: the folder with the descriptor
-// of its kind, the parents as Parent (or Inherited, with kind Inherited).
-// Raises as CreateOwnFolder for the first one it cannot create.
-void CreateFolders(const std::string& path, TFolderKind kind);
-
-// Gives the folder to the administrators with the descriptor of its kind,
-// and so every file and link directly in it, each with what the folder
-// would pass on to a new file; subfolders keep what they have. Raises the
-// create-file message for the first entry it cannot take over: a file with
-// a second name (hard link), whose permissions are also another's, or a
-// folder that is a link.
-void TakeOverFolder(const std::string& path, TFolderKind kind);
-
 // Opens a folder so that it can be neither renamed nor deleted while it is
-// held, and makes sure it is where its path says. Raises the create-file
-// message for path when it cannot be opened, is not a folder, or is reached
-// another way (a link on the path).
+// held (unless shared for deletion: a folder only looked at, or a volume's
+// root, which cannot be moved anyway), and makes sure it is where its path
+// says. Empty, with error set, when it cannot be opened
+// (ERROR_FILE_NOT_FOUND or ERROR_PATH_NOT_FOUND when it is not there), and
+// with ERROR_CANT_RESOLVE_FILENAME when what is there is not a folder or is
+// reached another way (a link on the path).
+TFileHandle OpenFolderHeld(const std::string& path, unsigned long& error, bool shareDelete = false);
+
+// The same, raising the create-file message for path when it fails.
 TFileHandle OpenVerifiedFolder(const std::string& path);
 
 // Whether the file or folder open through handle is the one at path, not

@@ -40,11 +40,6 @@ std::vector<std::string> ReadProfileKeys(const std::string& path, const std::str
     return keys;
 }
 
-void FlushProfile(const std::string& path)
-{
-    WritePrivateProfileStringA(nullptr, nullptr, nullptr, path.c_str());
-}
-
 namespace {
 
 // The blanks the system's functions trim: white space and the end-of-file
@@ -71,13 +66,6 @@ bool SameName(const std::string& a, const std::string& b)
 
 } // namespace
 
-TProfileWriter::~TProfileWriter()
-{
-    file_.reset();
-    if (merging_)
-        FlushProfile(path_);
-}
-
 void TProfileWriter::Open()
 {
     opened_ = true;
@@ -87,18 +75,13 @@ void TProfileWriter::Open()
     if (file_)
         return;
     const DWORD error = GetLastError();
-    if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS || error == ERROR_ACCESS_DENIED) {
-        // An old file that could not be deleted: merged into as it is, but
-        // only a plain one.
-        if (IsPlainFile(path_)) {
-            merging_ = true;
-            return;
-        }
-        const DWORD attributes = GetFileAttributesA(path_.c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES &&
-            ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) || !(attributes & FILE_ATTRIBUTE_DIRECTORY)))
-            RaiseCreateError(path_, ERROR_CANT_RESOLVE_FILENAME);
-    }
+    // An old file, which its owner could not remove, is not written into:
+    // what it says would stay beside what this writer writes.
+    const DWORD attributes = GetFileAttributesA(path_.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        RaiseCreateError(path_, ERROR_CANT_RESOLVE_FILENAME);
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        RaiseCreateError(path_, error);
     throw EIniFileException(path_);
 }
 
@@ -117,10 +100,6 @@ void TProfileWriter::Write(const std::string& section, const std::string& key, c
 {
     if (!opened_)
         Open();
-    if (merging_) {
-        WriteProfileValue(path_, section, key, value);
-        return;
-    }
     const std::vector<TSection> before = sections_;
     const std::string sectionName = Trimmed(section, true), keyName = Trimmed(key, true);
     auto place = std::find_if(sections_.begin(), sections_.end(),

@@ -20,29 +20,25 @@ std::string ReadProfileValue(const std::string& path, const std::string& section
 std::vector<std::string> ReadProfileKeys(const std::string& path, const std::string& section,
                                          unsigned bufferSize = 16384);
 
-// Flushes the system's cached copy of the file (result not examined).
-void FlushProfile(const std::string& path);
-
 // A profile file written by one writer, each value at once. A new file it
 // creates itself (never opening what is there, nor following a link) and
 // writes through its own handle, in the bytes the system's profile
 // functions would give it: sections and keys in first-write order, names
 // found without regard to case and trimmed, a value's leading blanks
 // dropped, a key written again given its new value; each write is one write
-// of the changed end of the file. A file that is there already when the
-// first value comes is merged into by the system's functions, and only when
-// it is a plain file; a link of any kind there is refused.
+// of the changed end of the file. Anything already at the path when the
+// first value comes is refused, never merged into or followed.
 class TProfileWriter {
 public:
     // Does no file input or output.
     explicit TProfileWriter(std::string path) : path_(std::move(path)) {}
     TProfileWriter(const TProfileWriter&) = delete;
     TProfileWriter& operator=(const TProfileWriter&) = delete;
-    // Closes the file; flushes the system's cached copy of one it merged into.
-    ~TProfileWriter();
+    ~TProfileWriter() = default;
 
     // One immediate write; raises "Unable to write to <path>" when refused,
-    // and the create-file message for the file when a link is in its place.
+    // and the create-file message for the file when a file or a link is in
+    // its place before the first.
     void Write(const std::string& section, const std::string& key, const std::string& value);
 
     const std::string& Path() const { return path_; }
@@ -61,7 +57,6 @@ private:
 
     std::string path_;
     bool opened_ = false;
-    bool merging_ = false; // into a file that was there
     TFileHandle file_;
     std::vector<TSection> sections_;
     std::string text_; // what the file holds

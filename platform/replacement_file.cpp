@@ -27,7 +27,9 @@ std::string TemporaryName(const std::string& folder, unsigned attempt)
     return folder + name;
 }
 
-bool IsTemporaryName(const std::string& name)
+} // namespace
+
+bool IsTemporaryFileName(const std::string& name)
 {
     if (name.size() != 13 || name[0] != '~' || name.compare(9, 4, ".tmp") != 0)
         return false;
@@ -37,17 +39,12 @@ bool IsTemporaryName(const std::string& name)
     return true;
 }
 
+namespace {
+
 std::string FolderOf(const std::string& path)
 {
     const auto end = path.find_last_of("\\/:");
     return end == std::string::npos ? std::string() : path.substr(0, end + 1);
-}
-
-// Removes the file open through handle, whatever its name is by now.
-void Dispose(void* handle)
-{
-    FILE_DISPOSITION_INFO disposition{TRUE};
-    SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof disposition);
 }
 
 // Renames the file open through handle; false, with the last error set,
@@ -83,7 +80,7 @@ TFileHandle CreateTemporary(const std::string& target, std::string& temporary)
         if (handle) {
             // A folder on the way turned into a link since it was checked.
             if (!IsAtPath(handle.get(), temporary)) {
-                Dispose(handle.get());
+                DisposeOpenFile(handle.get());
                 RaiseCreateError(target, ERROR_CANT_RESOLVE_FILENAME);
             }
             return handle;
@@ -95,26 +92,20 @@ TFileHandle CreateTemporary(const std::string& target, std::string& temporary)
 
 } // namespace
 
-void RemoveLeftoverTemporaries(const std::string& folder)
+void RemoveLeftoverTemporaries(void* folderHandle, const std::string& folder)
 {
     const std::string prefix = IncludeTrailingBackslash(folder);
-    WIN32_FIND_DATAA data;
-    // The pattern also meets short names; the long name decides.
-    const TFindHandle find(FindFirstFileA((prefix + "~*.tmp").c_str(), &data));
-    if (!find)
-        return;
-    do {
-        if (!IsTemporaryName(data.cFileName) ||
-            (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
+    for (const TFolderEntry& entry : FolderEntriesOf(folderHandle)) {
+        if (!IsTemporaryFileName(entry.Name) || entry.IsFolder || entry.IsLink)
             continue;
         // No sharing: a file someone has open stays.
-        const TFileHandle file(CreateFileA((prefix + data.cFileName).c_str(), DELETE | FILE_READ_ATTRIBUTES, 0,
-                                           nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        const TFileHandle file(CreateFileA((prefix + entry.Name).c_str(), DELETE | FILE_READ_ATTRIBUTES, 0, nullptr,
+                                           OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
         BY_HANDLE_FILE_INFORMATION information;
         if (file && GetFileInformationByHandle(file.get(), &information) && information.nNumberOfLinks == 1 &&
             !(information.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
-            Dispose(file.get());
-    } while (FindNextFileA(find.get(), &data));
+            DisposeOpenFile(file.get());
+    }
 }
 
 TReplacementFile::TReplacementFile(std::string targetPath)
@@ -125,7 +116,7 @@ TReplacementFile::TReplacementFile(std::string targetPath)
 TReplacementFile::~TReplacementFile()
 {
     if (!committed_) {
-        Dispose(stream_.Handle());
+        DisposeOpenFile(stream_.Handle());
         stream_.Close();
     }
 }

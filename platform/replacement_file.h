@@ -7,11 +7,16 @@
 
 #include <string>
 
-// Removes what a run cut short left in folder: plain files with the names
-// TReplacementFile gives its temporary files, "~", 8 hexadecimal digits,
-// ".tmp". Anything else of such a name (a folder, a link, a file with a
-// second name, or one that is open) is left alone.
-void RemoveLeftoverTemporaries(const std::string& folder);
+// Whether a name is one TReplacementFile gives its temporary files: "~",
+// 8 hexadecimal digits, ".tmp".
+bool IsTemporaryFileName(const std::string& name);
+
+// Removes what a run cut short left in the folder open through handle, at
+// path: plain files of temporary names. Anything else of such a name (a
+// folder, a link, a file with a second name, or one that is open) is left
+// alone. The folder and every folder on its way must be held, so that the
+// path still leads to the folder the handle lists.
+void RemoveLeftoverTemporaries(void* folderHandle, const std::string& folder);
 
 class TReplacementFile {
 public:

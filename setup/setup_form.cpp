@@ -206,8 +206,9 @@ bool TSetupForm::FolderAccepted()
         MessageDlg("Please specify destination folder.", TMsgDlgType::Warning, mbOK);
         return false;
     }
-    if (const std::string open = FolderOpenToOthers(folder); !open.empty()) {
-        MessageDlg(OpenFolderWarning(open), TMsgDlgType::Warning, mbOK);
+    // What the installation could not use is left to it to report.
+    if (const std::string warning = FolderWarning(RefusedFolder(folder)); !warning.empty()) {
+        MessageDlg(warning, TMsgDlgType::Warning, mbOK);
         return false;
     }
     return true;

@@ -101,36 +101,36 @@ std::string Owned(const char* dacl)
     return std::string("O:BAG:BA") + dacl;
 }
 
-TEST(FolderSecurity, AnOrdinaryUserMayAddDataFoldersAndDevicesButNoProgram)
+TEST(FolderSecurity, AnOrdinaryUserMayCreateNothingBesideTheProgramsButAnythingInTheDataFolders)
 {
     const TOrdinaryUser user;
-    const TLocalMemory installation = FromSddl(Owned(FolderDescriptor(TFolderKind::Installation)));
-    EXPECT_TRUE(user.May(installation.get(), FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_ADD_SUBDIRECTORY));
-    for (DWORD forbidden : std::initializer_list<DWORD>{FILE_ADD_FILE, FILE_DELETE_CHILD, DELETE, WRITE_DAC, WRITE_OWNER, FILE_WRITE_ATTRIBUTES})
+    const char* const protectedDacl = FolderDescriptor(TFolderKind::Protected);
+    const TLocalMemory installation = FromSddl(Owned(protectedDacl));
+    EXPECT_TRUE(user.May(installation.get(), FILE_LIST_DIRECTORY | FILE_TRAVERSE));
+    // No name of any kind beside the programs: not a library, not a
+    // NAME.exe.local folder.
+    for (DWORD forbidden : std::initializer_list<DWORD>{FILE_ADD_FILE, FILE_ADD_SUBDIRECTORY, FILE_DELETE_CHILD,
+                                                        DELETE, WRITE_DAC, WRITE_OWNER, FILE_WRITE_ATTRIBUTES})
         EXPECT_FALSE(user.May(installation.get(), forbidden)) << std::hex << forbidden;
-
-    // A program the installer puts there, and a data folder the user makes.
-    const TLocalMemory program = ChildOf(FolderDescriptor(TFolderKind::Installation), false, "BA");
+    const TLocalMemory program = ChildOf(protectedDacl, false, "BA");
     EXPECT_TRUE(user.May(program.get(), FILE_GENERIC_READ | FILE_GENERIC_EXECUTE));
     for (DWORD forbidden : std::initializer_list<DWORD>{FILE_WRITE_DATA, FILE_APPEND_DATA, DELETE, WRITE_DAC})
         EXPECT_FALSE(user.May(program.get(), forbidden)) << std::hex << forbidden;
-    const TLocalMemory project = ChildOf(FolderDescriptor(TFolderKind::Installation), true, user.Sid());
-    EXPECT_TRUE(user.May(project.get(), FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY | FILE_DELETE_CHILD | DELETE));
-    const TLocalMemory show = ChildOf(FolderDescriptor(TFolderKind::Installation), false, user.Sid());
-    EXPECT_TRUE(user.May(show.get(), FILE_GENERIC_WRITE | DELETE)) << "a file the user makes there";
 
-    // The devices folder: its files are the user's to add, change and delete.
-    const TLocalMemory devices = FromSddl(Owned(FolderDescriptor(TFolderKind::Devices)));
-    EXPECT_TRUE(user.May(devices.get(), FILE_LIST_DIRECTORY | FILE_ADD_FILE));
-    for (DWORD forbidden : std::initializer_list<DWORD>{DELETE, WRITE_DAC, WRITE_OWNER})
-        EXPECT_FALSE(user.May(devices.get(), forbidden)) << std::hex << forbidden;
-    const TLocalMemory device = ChildOf(FolderDescriptor(TFolderKind::Devices), false, "BA");
+    // A data folder: the installer's, but what is inside is the users'.
+    const char* const dataDacl = FolderDescriptor(TFolderKind::Data);
+    const TLocalMemory data = FromSddl(Owned(dataDacl));
+    EXPECT_TRUE(user.May(data.get(), FILE_LIST_DIRECTORY | FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY));
+    for (DWORD forbidden : std::initializer_list<DWORD>{DELETE, FILE_DELETE_CHILD, WRITE_DAC, WRITE_OWNER})
+        EXPECT_FALSE(user.May(data.get(), forbidden)) << std::hex << forbidden;
+    // A device file the installer puts there, and what users make there.
+    const TLocalMemory device = ChildOf(dataDacl, false, "BA");
     EXPECT_TRUE(user.May(device.get(), FILE_GENERIC_READ | FILE_GENERIC_WRITE | DELETE));
     EXPECT_FALSE(user.May(device.get(), WRITE_DAC));
-
-    const TLocalMemory parent = FromSddl(Owned(FolderDescriptor(TFolderKind::Parent)));
-    EXPECT_TRUE(user.May(parent.get(), FILE_LIST_DIRECTORY | FILE_TRAVERSE));
-    EXPECT_FALSE(user.May(parent.get(), FILE_ADD_SUBDIRECTORY));
+    const TLocalMemory show = ChildOf(dataDacl, false, user.Sid());
+    EXPECT_TRUE(user.May(show.get(), FILE_GENERIC_WRITE | DELETE | WRITE_DAC)) << "a file the user makes there";
+    const TLocalMemory project = ChildOf(dataDacl, true, user.Sid());
+    EXPECT_TRUE(user.May(project.get(), FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY | DELETE));
     EXPECT_STREQ("", FolderDescriptor(TFolderKind::Inherited));
 }
 
@@ -141,12 +141,13 @@ TEST(FolderSecurity, FoldersOthersCanChangeAreTold)
     };
     const auto contents = [&](const std::string& sddl) { return judged(sddl, TFolderUse::Contents); };
     // The installer's own and what Wine reads back from mode 755.
-    EXPECT_FALSE(contents(Owned(FolderDescriptor(TFolderKind::Installation))));
-    EXPECT_FALSE(contents(Owned(FolderDescriptor(TFolderKind::Parent))));
+    EXPECT_FALSE(contents(Owned(FolderDescriptor(TFolderKind::Protected))));
     EXPECT_FALSE(contents("O:SYD:(A;OICI;FA;;;SY)(A;OICI;GA;;;BA)(A;OICI;0x1200a9;;;WD)(A;;GR;;;AU)(D;;FA;;;BU)"));
     EXPECT_FALSE(contents("O:BAD:P(A;OICI;FA;;;BA)(A;OICIIO;FA;;;CO)")) << "creator of what no one else may make";
-    // Open: users may add files to the devices folder, by design.
-    EXPECT_TRUE(contents(Owned(FolderDescriptor(TFolderKind::Devices))));
+    // Open: users may add to a data folder, by design, but not move it.
+    EXPECT_TRUE(contents(Owned(FolderDescriptor(TFolderKind::Data))));
+    EXPECT_FALSE(judged(Owned(FolderDescriptor(TFolderKind::Data)), TFolderUse::Place));
+    EXPECT_TRUE(contents("O:BAD:P(A;OICI;FA;;;BA)(A;;0x4;;;BU)")) << "a folder of any name";
     EXPECT_TRUE(contents("O:BAD:(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1301ff;;;WD)")) << "mode 777";
     EXPECT_TRUE(contents("O:BAD:(A;OICI;FA;;;BA)(A;OICIIO;SDGWGRGX;;;AU)")) << "passed on to every new file";
     EXPECT_TRUE(contents("O:BAD:(A;OICI;FA;;;BA)(A;;GW;;;BU)"));

@@ -106,8 +106,8 @@ TEST_F(SetupFormTest, FolderOthersCanChangeIsRefusedWithAWarningThatNamesIt)
     ToPage(1);
     TTempDir shared;
     MakeWritableByEveryone(shared.Path());
-    // Empty, it becomes the installer's; holding anything, it is refused,
-    // and so is a new folder in it, which anyone could move away.
+    // Empty, it is made afresh as the installer's; holding anything, it is
+    // refused, and so is a new folder in it, which anyone could move away.
     SetWindowTextA(form->FolderEdit, shared.Path().c_str());
     form->ContinueBtClick();
     ExpectOnPage(2);
@@ -127,6 +127,22 @@ TEST_F(SetupFormTest, FolderOthersCanChangeIsRefusedWithAWarningThatNamesIt)
                   prompts.Asked[0].Text);
         EXPECT_EQ(TMsgDlgType::Warning, prompts.Asked[0].Type);
     }
+    // Only the administrators', but holding what no installation left:
+    // refused too, naming what it holds, and nothing is written.
+    TTempDir found;
+    WriteBytes(found / "install.log", "[Application]\r\n");
+    WriteBytes(found / "version.dll", "someone's library");
+    const std::string foundFolder = found.Path().substr(0, found.Path().size() - 1);
+    SetWindowTextA(form->FolderEdit, foundFolder.c_str());
+    prompts.Asked.clear();
+    prompts.Answers = {mrOk};
+    form->ContinueBtClick();
+    ExpectOnPage(1);
+    ASSERT_EQ(1u, prompts.Asked.size());
+    EXPECT_EQ("\"" + foundFolder + "\" already holds \"version.dll\", which is not from an installation of Qovarium. "
+              "Please choose an empty or new folder, or the folder of an earlier installation.",
+              prompts.Asked[0].Text);
+    EXPECT_EQ((std::vector<std::string>{"install.log", "version.dll"}), FolderEntries(found.Path()));
     EXPECT_EQ(0, installs);
 }
 

@@ -3,8 +3,10 @@
 #include "install/install_files.h"
 
 #include "engine/product_manifest.h"
+#include "install/install_folder.h"
 #include "install/payload_check.h"
 #include "platform/file_system.h"
+#include "platform/folder_security.h"
 #include "platform/registry.h"
 #include "platform/replacement_file.h"
 #include "shell/uninstall_entry.h"
@@ -141,7 +143,11 @@ TEST_F(InstallFilesTest, FreshFolderGivesTheCompleteLog)
     for (size_t i = 0; i < ProductManifest::DeviceTable.size(); ++i)
         EXPECT_EQ(ReadBytes(payloadDir + "\\" + ProductManifest::DeviceTable[i].FileName),
                   ReadBytes(DeviceFile("Devices", i)));
-    EXPECT_FALSE(PathExists(installDir + "Dispositivos"));
+    // The data folders of both languages, made by the installer: no one else
+    // could make a folder there.
+    for (const char* name : ProductManifest::DataFolderTable)
+        EXPECT_TRUE(DirectoryExists(installDir + name)) << name;
+    EXPECT_TRUE(FolderEntries(installDir + "Dispositivos").empty());
     EXPECT_TRUE(PathExists(desktop + "\\QOVAsim.lnk"));
     EXPECT_TRUE(PathExists(programs + "\\QOVA\\Brelkon web page.url"));
     // English on a first installation leaves the settings files alone.
@@ -188,7 +194,7 @@ TEST_F(InstallFilesTest, SpanishWritesTheSettingsAndUsesTheSpanishDevicesFolder)
     EXPECT_EQ("[QOVASim]\r\nLangLibrary=qsimspa.dll\r\n", ReadText(state.SimulatorIniPath));
     for (size_t i = 0; i < ProductManifest::DeviceTable.size(); ++i)
         EXPECT_TRUE(PathExists(DeviceFile("Dispositivos", i))) << i;
-    EXPECT_FALSE(PathExists(installDir + "Devices"));
+    EXPECT_TRUE(FolderEntries(installDir + "Devices").empty());
 }
 
 // Only SYSTEM, the administrators and the folder's owner may change what is
@@ -255,37 +261,58 @@ TEST_F(InstallFilesTest, FolderOutsideProgramFilesIsOnlyTheAdministratorsWhoever
         EXPECT_EQ(ExpectedLog({.CreatedFolder = false}), Log());
     }
     {
-        SCOPED_TRACE("an earlier installation's, with a second name of a file elsewhere");
-        TTempDir earlier;
-        WriteBytes(earlier / "install.log", "[Application]\r\n");
-        WriteBytes(root / "theirs.dll", "someone's library");
-        ASSERT_TRUE(CreateHardLinkA((earlier / "qovaext.dll").c_str(), (root / "theirs.dll").c_str(), nullptr));
-        const std::string before = DaclText(root / "theirs.dll");
-        EXPECT_RAISES(CreateFileMessage(earlier / "qovaext.dll", ERROR_CANT_RESOLVE_FILENAME),
-                      installInto(earlier.Path()));
-        EXPECT_EQ(before, DaclText(root / "theirs.dll"));
+        SCOPED_TRACE("our own earlier installation, with a user's file in a data folder");
+        WriteBytes(root / "Program Files\\QOVA\\Project\\mine.qshow", "the user's show");
+        ASSERT_TRUE(installInto(root / "Program Files\\QOVA"));
+        EXPECT_EQ("the user's show", ReadText(installDir + "Project\\mine.qshow"));
+        EXPECT_EQ(ExpectedLog({.CreatedFolder = false}), Log());
     }
+    // Anything else found is refused, whoever may change it, and nothing is
+    // written: not even the log it holds.
+    const auto expectRefused = [&](const std::string& folder, const std::string& message) {
+        const std::vector<std::string> before = FolderEntries(folder);
+        const std::string log = ReadText(folder + "\\install.log");
+        EXPECT_RAISES(message, installInto(folder));
+        EXPECT_EQ(before, FolderEntries(folder));
+        EXPECT_EQ(log, ReadText(folder + "\\install.log"));
+        EXPECT_FALSE(state.Log.InstallLog);
+    };
     {
-        SCOPED_TRACE("holding something else, changed only by the administrators");
-        TTempDir tools;
-        WriteBytes(tools / "tool.exe", "the administrator's tool");
-        const std::string before = DaclText(tools.Path());
-        ASSERT_TRUE(installInto(tools.Path()));
-        EXPECT_EQ(before, DaclText(tools.Path()));
-    }
-    {
-        SCOPED_TRACE("holding something else, open to everyone");
-        TTempDir shared;
-        WriteBytes(shared / "notes.txt", "everyone's notes");
-        MakeWritableByEveryone(shared.Path());
-        const std::string folder = shared.Path().substr(0, shared.Path().size() - 1);
-        EXPECT_RAISES(CreateFileMessage(folder, ERROR_ACCESS_DENIED), installInto(folder));
+        SCOPED_TRACE("open to everyone, with a log, a library and a devices folder");
+        TTempDir planted;
+        const std::string folder = ExcludeTrailingBackslash(planted.Path());
+        WriteBytes(planted / "install.log", "[Application]\r\n");
+        WriteBytes(planted / "version.dll", "someone's library");
+        ASSERT_TRUE(CreateDirectoryA((planted / "Devices").c_str(), nullptr));
+        MakeWritableByEveryone(planted / "Devices");
+        MakeWritableByEveryone(folder);
+        expectRefused(folder, CreateFileMessage(folder, ERROR_ACCESS_DENIED));
         // A new folder in it: anyone could move it away.
-        EXPECT_RAISES(CreateFileMessage(folder, ERROR_ACCESS_DENIED), installInto(shared / "QOVA"));
-        EXPECT_EQ(std::vector<std::string>{"notes.txt"}, FolderEntries(shared.Path())) << "nothing written";
+        EXPECT_RAISES(CreateFileMessage(folder, ERROR_ACCESS_DENIED), installInto(planted / "QOVA"));
+        EXPECT_FALSE(PathExists(planted / "QOVA"));
+    }
+    {
+        SCOPED_TRACE("changed only by the administrators, holding what no installation left");
+        TTempDir found;
+        const std::string folder = ExcludeTrailingBackslash(found.Path());
+        WriteBytes(found / "install.log", "[Application]\r\n");
+        // The redirection folder of a program without a manifest.
+        ASSERT_TRUE(CreateDirectoryA((found / "Uninstall.exe.local").c_str(), nullptr));
+        expectRefused(folder, CreateFileMessage(found / "Uninstall.exe.local", ERROR_FILE_EXISTS));
+        RemoveTree(found / "Uninstall.exe.local");
+        // A product's name is no proof: a second name of a file elsewhere.
+        WriteBytes(root / "theirs.dll", "someone's library");
+        ASSERT_TRUE(CreateHardLinkA((found / "qovasup.dll").c_str(), (root / "theirs.dll").c_str(), nullptr));
+        expectRefused(folder, CreateFileMessage(found / "qovasup.dll", ERROR_FILE_EXISTS));
+        DeleteFileA((found / "qovasup.dll").c_str());
+        // A data folder anyone could change, holding something.
+        ASSERT_TRUE(CreateDirectoryA((found / "Sound").c_str(), nullptr));
+        WriteBytes(found / "Sound\\intro.wav", "someone's");
+        MakeWritableByEveryone(found / "Sound");
+        expectRefused(folder, CreateFileMessage(found / "Sound", ERROR_ACCESS_DENIED));
         std::string location;
         ASSERT_TRUE(Registered(&location)) << "by the first installation";
-        EXPECT_NE(shared.Path(), location);
+        EXPECT_NE(found.Path(), location);
     }
     {
         SCOPED_TRACE("inside Program Files: what Program Files gives");
@@ -305,14 +332,14 @@ TEST_F(InstallFilesTest, LinksOnTheWayAreRefusedAtInstallTime)
     ASSERT_FALSE(links.empty());
     const std::vector<std::string> target = FolderEntries(links + "\\target");
     choices.FolderText = links + "\\junction\\QOVA";
-    EXPECT_RAISES(CreateFileMessage(choices.FolderText, ERROR_CANT_RESOLVE_FILENAME), Install());
+    EXPECT_RAISES(CreateFileMessage(links + "\\junction", ERROR_CANT_RESOLVE_FILENAME), Install());
     // A devices folder that is a link, in a folder only administrators change.
     choices.FolderText = links + "\\planted";
     const std::vector<std::string> planted = FolderEntries(links + "\\planted");
     state = TSetupState{};
     EXPECT_RAISES(CreateFileMessage(links + "\\planted\\Devices", ERROR_CANT_RESOLVE_FILENAME), Install());
     // A link named like a leftover temporary file is not one.
-    RemoveLeftoverTemporaries(links + "\\planted");
+    RemoveLeftoverTemporaries(OpenVerifiedFolder(links + "\\planted").get(), links + "\\planted");
     EXPECT_EQ(planted, FolderEntries(links + "\\planted"));
     EXPECT_EQ(target, FolderEntries(links + "\\target"));
     EXPECT_FALSE(Registered());
@@ -330,33 +357,56 @@ TEST_F(InstallFilesTest, RunCutShortIsSetRightByTheNext)
     };
     EXPECT_RAISES("cut short", InstallFiles(state, choices, user, cutShort));
     state = TSetupState{};
-    const std::string leftover = installDir + "~0123abcd.tmp";
+    const std::string leftover = installDir + "~0123abcd.tmp", devices = installDir + "Devices\\";
     WriteBytes(leftover, "half a library");
-    ASSERT_TRUE(CreateDirectoryA((installDir + "Devices").c_str(), nullptr));
-    WriteBytes(installDir + "Devices\\~00c0ffee.tmp", "half a device");
-    // Not leftovers: other names, a folder, a second name, a file in use.
-    const std::vector<std::string> kept{"~0123abcd.tmp.txt", "~notes.tmp", "~0000000g.tmp", "~00000001.tmp",
-                                        "~00000002.tmp", "~00000003.tmp"};
+    ASSERT_TRUE(CreateDirectoryA(devices.c_str(), nullptr));
+    WriteBytes(devices + "~00c0ffee.tmp", "half a device");
+    // Not leftovers: other names, a folder, a second name (in the data
+    // folder, where users may put anything), and a file in use.
+    const std::vector<std::string> kept{devices + "~0123abcd.tmp.txt", devices + "~notes.tmp",
+                                        devices + "~0000000g.tmp",     devices + "~00000001.tmp",
+                                        devices + "~00000002.tmp",     installDir + "~00000003.tmp"};
     for (size_t i = 0; i < 3; ++i)
-        WriteBytes(installDir + kept[i], "the user's");
-    ASSERT_TRUE(CreateDirectoryA((installDir + kept[3]).c_str(), nullptr));
+        WriteBytes(kept[i], "the user's");
+    ASSERT_TRUE(CreateDirectoryA(kept[3].c_str(), nullptr));
     WriteBytes(root / "elsewhere.txt", "the user's");
-    // (In the devices folder: one taken over refuses a file with a second name.)
-    ASSERT_TRUE(CreateHardLinkA((installDir + "Devices\\" + kept[4]).c_str(), (root / "elsewhere.txt").c_str(),
-                                nullptr));
-    WriteBytes(installDir + kept[5], "in use");
-    TFileHandle inUse(CreateFileA((installDir + kept[5]).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                  OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(CreateHardLinkA(kept[4].c_str(), (root / "elsewhere.txt").c_str(), nullptr));
+    WriteBytes(kept[5], "in use");
+    TFileHandle inUse(CreateFileA(kept[5].c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(inUse);
 
     ASSERT_TRUE(Install());
     EXPECT_EQ(ExpectedLog({}), Log()) << "the folder was made by the run cut short";
     EXPECT_FALSE(PathExists(leftover));
-    EXPECT_FALSE(PathExists(installDir + "Devices\\~00c0ffee.tmp"));
+    EXPECT_FALSE(PathExists(devices + "~00c0ffee.tmp"));
     EXPECT_FALSE(PathExists(installDir + "~created.tmp"));
-    for (const std::string& name : kept)
-        EXPECT_TRUE(PathExists(installDir + (name == kept[4] ? "Devices\\" : "") + name)) << name;
+    for (const std::string& path : kept)
+        EXPECT_TRUE(PathExists(path)) << path;
     EXPECT_EQ("the user's", ReadText(root / "elsewhere.txt"));
+}
+
+// A folder on the way that someone makes after it was found missing, and
+// before the installer makes it, is used only as one found would be.
+TEST_F(InstallFilesTest, FolderOnTheWayMadeMeanwhileIsExaminedAsOneFound)
+{
+    for (const bool open : {true, false}) {
+        SCOPED_TRACE(open ? "open to everyone" : "only the administrators'");
+        TTempDir target;
+        const std::string parent = target / "Shows", folder = parent + "\\QOVA";
+        TInstallFolder install(folder, folder + "\\Devices");
+        ASSERT_TRUE(CreateDirectoryA(parent.c_str(), nullptr));
+        if (open) {
+            MakeWritableByEveryone(parent);
+            EXPECT_RAISES(CreateFileMessage(parent, ERROR_ACCESS_DENIED), install.Make());
+            EXPECT_TRUE(FolderEntries(parent).empty()) << "nothing written";
+        } else {
+            install.Make();
+            EXPECT_TRUE(install.Created());
+            EXPECT_EQ(std::vector<std::string>{"QOVA"}, FolderEntries(parent));
+            // Held: it can be neither renamed nor deleted.
+            EXPECT_FALSE(MoveFileA(parent.c_str(), (target / "Moved").c_str()));
+        }
+    }
 }
 
 TEST(WholeClusters, RoundUpToTheVolumesUnit)
@@ -465,6 +515,17 @@ TEST_F(InstallFilesTest, ReinstallOverALockedOrReadOnlyFileChangesNoFile)
         state = TSetupState{};
         EXPECT_RAISES(CreateFileMessage(library, ERROR_ACCESS_DENIED), Install());
         SetFileAttributesA(library.c_str(), FILE_ATTRIBUTE_NORMAL);
+        expectUnchanged();
+    }
+    {
+        SCOPED_TRACE("the old log held open by a reader, who would keep it from being deleted");
+        const std::string logPath = installDir + "install.log";
+        TFileHandle reader(CreateFileA(logPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                       OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(reader);
+        state = TSetupState{};
+        EXPECT_RAISES(CreateFileMessage(logPath, ERROR_SHARING_VIOLATION), Install());
+        reader.reset();
         expectUnchanged();
     }
     EXPECT_TRUE(user.Asked.empty());

@@ -178,9 +178,9 @@ TEST_F(InstallLogTest, WriteIntoReadOnlyLogRaisesAndKeepsCounter)
     EXPECT_EQ("[Files]\r\n", ReadText(path));
 }
 
-// Nothing is written through a link at the log's name; an old plain log is
-// merged into, as the profile functions do.
-TEST_F(InstallLogTest, LinksAtItsNameAreRefusedAnOldPlainLogIsMergedInto)
+// Nothing is written through a link at the log's name, nor into an old log:
+// what that says would stay beside the new entries, for the uninstaller.
+TEST_F(InstallLogTest, LinksAndOldFilesAtItsNameAreRefused)
 {
     const std::string links = Env("QOVA_TEST_LINKS");
     ASSERT_FALSE(links.empty());
@@ -190,20 +190,21 @@ TEST_F(InstallLogTest, LinksAtItsNameAreRefusedAnOldPlainLogIsMergedInto)
                   TInstallLog(junction).Write("Application", "ShortName", "QOVA"));
     EXPECT_EQ(target, FolderEntries(links + "\\target"));
 
+    // An old log, and one that is a second name of a file elsewhere.
     const std::string path = dir / "install.log", elsewhere = dir / "elsewhere.ini";
-    WriteBytes(elsewhere, "[Keep]\r\nx=1\r\n");
-    ASSERT_TRUE(CreateHardLinkA(path.c_str(), elsewhere.c_str(), nullptr));
-    EXPECT_RAISES(CreateFileMessage(path, ERROR_CANT_RESOLVE_FILENAME),
-                  TInstallLog(path).Write("Application", "ShortName", "QOVA"));
-    EXPECT_EQ("[Keep]\r\nx=1\r\n", ReadText(elsewhere));
-
-    ASSERT_TRUE(DeleteFileA(path.c_str()));
-    WriteBytes(path, "[Files]\r\n40=C:\\stale.txt\r\n");
+    const std::string old = "[Files]\r\n40=C:\\Windows\\System32\\kernel32.dll\r\n";
+    WriteBytes(path, old);
     Open(path);
-    log.LogPath(lkFile, "C:\\QOVA\\QOVA.exe");
+    EXPECT_RAISES(CreateFileMessage(path, ERROR_FILE_EXISTS), log.LogPath(lkFile, "C:\\QOVA\\QOVA.exe"));
+    EXPECT_EQ(1, log.FileCounter);
     log.InstallLog.reset();
-    EXPECT_EQ("C:\\stale.txt", ProfileString(path, "Files", "40"));
-    EXPECT_EQ("C:\\QOVA\\QOVA.exe", ProfileString(path, "Files", "1"));
+    EXPECT_EQ(old, ReadText(path));
+    ASSERT_TRUE(DeleteFileA(path.c_str()));
+    WriteBytes(elsewhere, old);
+    ASSERT_TRUE(CreateHardLinkA(path.c_str(), elsewhere.c_str(), nullptr));
+    EXPECT_RAISES(CreateFileMessage(path, ERROR_FILE_EXISTS),
+                  TInstallLog(path).Write("Application", "ShortName", "QOVA"));
+    EXPECT_EQ(old, ReadText(elsewhere));
 }
 
 } // namespace
