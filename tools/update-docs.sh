@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Refreshes the pictures in docs/ from the end-to-end screenshots of the
-# last test run (tools/test.sh): the six pages and the four dialogs.
+# last test run (tools/test.sh): the six pages and the five dialogs.
 # Metadata is stripped, so a picture changes only when the window does.
 #
 #   tools/update-docs.sh [E2E_DIR]     (default: build/win32/e2e, else build/win64/e2e)
@@ -24,6 +24,7 @@ pictures=(
   install/6-finish:finish
   install/2-folder-warning:folder-warning
   shared-folder/2-folder-open-warning:folder-open-warning
+  shared-folder/2-folder-foreign-warning:folder-foreign-warning
   install/5-device-question:device-question
   exit/7-exit-question:exit-question
 )

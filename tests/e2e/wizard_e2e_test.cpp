@@ -374,29 +374,42 @@ TEST_F(WizardEndToEnd, ExitOnTheShortcutsPageLeavesOnlyTheSettingsFolder)
     EXPECT_EQ("<missing>", RegText(HKEY_LOCAL_MACHINE, UninstallKey, "DisplayName"));
 }
 
-// A folder someone else made, open to everyone: refused while it holds
-// anything, taken over when empty, and only the administrators' afterwards.
+// Folders someone else made: one open to everyone is refused while it holds
+// anything, and made afresh, the administrators' only, when empty; one that
+// holds a library planted beside where the programs would go is refused
+// whoever may change it.
 TEST_F(WizardEndToEnd, FolderEveryoneCouldChangeIsTheAdministratorsOnceInstalledInto)
 {
-    const std::string shared = "C:\\Shared", folder = "C:\\QOVA";
-    for (const std::string& made : {shared, folder}) {
+    const std::string shared = "C:\\Shared", planted = "C:\\Planted", folder = "C:\\QOVA";
+    for (const std::string& made : {shared, planted, folder})
         ASSERT_TRUE(CreateDirectoryA(made.c_str(), nullptr)) << made;
+    for (const std::string& made : {shared, folder})
         MakeWritableByEveryone(made);
-    }
     WriteBytes(shared + "\\notes.txt", "everyone's notes");
+    WriteBytes(planted + "\\install.log", "[Application]\r\nShortName=QOVA\r\n");
+    WriteBytes(planted + "\\version.dll", "someone's library");
     TWizard wizard(setupExe);
     ASSERT_TRUE(wizard.Start());
     ASSERT_TRUE(wizard.Next(1));
-    SendMessageA(wizard.FolderEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(shared.c_str()));
-    ClickWithMouse(wizard.ContinueBt);
-    TDialog warning = wizard.Dialog();
-    EXPECT_EQ("Warning", warning.Caption);
-    EXPECT_EQ("Users other than administrators can change \"" + shared +
-                  "\", so the programs installed there would not be safe. Please choose another folder.",
-              warning.Text);
-    wizard.Screenshot(warning.Window, "2-folder-open-warning");
-    wizard.Answer(warning, "OK");
-    EXPECT_EQ(1, wizard.Page());
+    const auto refused = [&](const std::string& text, const std::string& expected, const char* screenshot) {
+        SendMessageA(wizard.FolderEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        ClickWithMouse(wizard.ContinueBt);
+        TDialog warning = wizard.Dialog();
+        EXPECT_EQ("Warning", warning.Caption);
+        EXPECT_EQ(expected, warning.Text);
+        wizard.Screenshot(warning.Window, screenshot);
+        wizard.Answer(warning, "OK");
+        EXPECT_EQ(1, wizard.Page());
+    };
+    refused(shared,
+            "Users other than administrators can change \"" + shared +
+                "\", so the programs installed there would not be safe. Please choose another folder.",
+            "2-folder-open-warning");
+    refused(planted,
+            "\"" + planted + "\" already holds \"version.dll\", which is not from an installation of Qovarium. "
+                              "Please choose an empty or new folder, or the folder of an earlier installation.",
+            "2-folder-foreign-warning");
+    EXPECT_EQ((std::vector<std::string>{"install.log", "version.dll"}), FolderEntries(planted));
 
     SendMessageA(wizard.FolderEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(folder.c_str()));
     for (int page = 2; page <= 4; ++page)

@@ -263,8 +263,11 @@ TEST_F(InstallFilesTest, FolderOutsideProgramFilesIsOnlyTheAdministratorsWhoever
     {
         SCOPED_TRACE("our own earlier installation, with a user's file in a data folder");
         WriteBytes(root / "Program Files\\QOVA\\Project\\mine.qshow", "the user's show");
+        // An empty data folder no longer as the installer made it is made afresh.
+        MakeWritableByEveryone(root / "Program Files\\QOVA\\Show");
         ASSERT_TRUE(installInto(root / "Program Files\\QOVA"));
         EXPECT_EQ("the user's show", ReadText(installDir + "Project\\mine.qshow"));
+        EXPECT_EQ(std::string::npos, DaclText(installDir + "Show").find(";;;WD)")) << DaclText(installDir + "Show");
         EXPECT_EQ(ExpectedLog({.CreatedFolder = false}), Log());
     }
     // Anything else found is refused, whoever may change it, and nothing is
