@@ -79,7 +79,10 @@ TFolderRefusal ExamineDataFolder(const std::string& path, TDataFolder& found)
     found = TDataFolder::Usable;
     if (!OthersMayChange(SecurityOf(folder.get()).get(), TFolderUse::Place))
         return {};
-    if (FolderEntriesOf(folder.get()).empty()) {
+    std::vector<TFolderEntry> entries;
+    if (const unsigned long listError = ListFolder(folder.get(), entries))
+        return Refusal(TRefusal::Unusable, path, listError);
+    if (entries.empty()) {
         found = TDataFolder::Empty;
         return {};
     }
@@ -88,9 +91,9 @@ TFolderRefusal ExamineDataFolder(const std::string& path, TDataFolder& found)
 
 // An earlier installation holds only what the installer puts there, each
 // file as it leaves it, no one else able to change it.
-TFolderRefusal ExamineEntries(void* handle, const std::string& folder)
+TFolderRefusal ExamineEntries(const std::vector<TFolderEntry>& entries, const std::string& folder)
 {
-    for (const TFolderEntry& entry : FolderEntriesOf(handle)) {
+    for (const TFolderEntry& entry : entries) {
         const std::string path = folder + "\\" + entry.Name;
         if (entry.IsFolder && !entry.IsLink && IsDataFolderName(entry.Name)) {
             TDataFolder found;
@@ -149,8 +152,13 @@ TExamination Examine(const std::vector<std::string>& way, bool secured, const st
             found.Held.push_back(std::move(folder));
             continue;
         }
+        std::vector<TFolderEntry> entries;
+        if (const unsigned long listError = ListFolder(folder.get(), entries)) {
+            found.Refusal = Refusal(TRefusal::Unusable, way[i], listError);
+            break;
+        }
         // Not held: it is removed and made again.
-        if (!root && FolderEntriesOf(folder.get()).empty()) {
+        if (!root && entries.empty()) {
             found.Empty = true;
             break;
         }
@@ -158,7 +166,7 @@ TExamination Examine(const std::vector<std::string>& way, bool secured, const st
             found.Refusal = Refusal(TRefusal::OpenToOthers, way[i], ERROR_ACCESS_DENIED);
             break;
         }
-        found.Refusal = ExamineEntries(folder.get(), way[i]);
+        found.Refusal = ExamineEntries(entries, way[i]);
         found.Held.push_back(std::move(folder));
     }
     if (!secured && found.Refusal.Reason == TRefusal::None && found.Existing == way.size() && !devicesFolder.empty()) {

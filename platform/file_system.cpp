@@ -66,9 +66,9 @@ bool IsPlainFile(const std::string& path)
            information.nNumberOfLinks == 1;
 }
 
-std::vector<TFolderEntry> FolderEntriesOf(void* folder)
+unsigned long ListFolder(void* folder, std::vector<TFolderEntry>& entries)
 {
-    std::vector<TFolderEntry> entries;
+    entries.clear();
     // 8-byte alignment, as the records the system writes into it need.
     std::vector<LONGLONG> buffer(8192);
     FILE_INFO_BY_HANDLE_CLASS kind = FileIdBothDirectoryRestartInfo;
@@ -87,11 +87,18 @@ std::vector<TFolderEntry> FolderEntriesOf(void* folder)
             record += info->NextEntryOffset;
         }
     }
+    // Even an empty folder lists "." and "..": a first call that fails is
+    // a folder that cannot be listed.
+    const DWORD error = GetLastError();
+    if (error != ERROR_NO_MORE_FILES || kind == FileIdBothDirectoryRestartInfo) {
+        entries.clear();
+        return error == ERROR_SUCCESS || error == ERROR_NO_MORE_FILES ? ERROR_INVALID_FUNCTION : error;
+    }
     // In name order, whatever order the file system keeps: what is found
     // first, and reported, does not depend on it.
     std::sort(entries.begin(), entries.end(),
               [](const TFolderEntry& a, const TFolderEntry& b) { return a.Name < b.Name; });
-    return entries;
+    return ERROR_SUCCESS;
 }
 
 unsigned long RemoveEmptyFolder(const std::string& path)

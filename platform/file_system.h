@@ -32,8 +32,9 @@ struct TFolderEntry {
 };
 
 // What the folder open through handle (with list access) holds, "." and
-// ".." left out: the folder itself is asked, not whatever its path names now.
-std::vector<TFolderEntry> FolderEntriesOf(void* folder);
+// ".." left out, in name order: the folder itself is asked, not whatever its
+// path names now. 0, or the system's error code when it cannot be listed.
+unsigned long ListFolder(void* folder, std::vector<TFolderEntry>& entries);
 
 // Removes an empty folder (a link there: the link itself); 0, or the
 // system's error code when it refuses, as for a folder that is not empty.

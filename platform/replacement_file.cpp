@@ -95,7 +95,9 @@ TFileHandle CreateTemporary(const std::string& target, std::string& temporary)
 void RemoveLeftoverTemporaries(void* folderHandle, const std::string& folder)
 {
     const std::string prefix = IncludeTrailingBackslash(folder);
-    for (const TFolderEntry& entry : FolderEntriesOf(folderHandle)) {
+    std::vector<TFolderEntry> entries;
+    ListFolder(folderHandle, entries); // one that cannot be listed keeps its files
+    for (const TFolderEntry& entry : entries) {
         if (!IsTemporaryFileName(entry.Name) || entry.IsFolder || entry.IsLink)
             continue;
         // No sharing: a file someone has open stays.
