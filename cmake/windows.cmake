@@ -61,7 +61,7 @@ if(ZOPFLI_EXECUTABLE)
     set(zopfli_arg --zopfli ${ZOPFLI_EXECUTABLE})
 endif()
 add_custom_command(
-    OUTPUT ${packed_dir}/payload.rc ${packed_dir}/payload_sizes.h
+    OUTPUT ${packed_dir}/payload.rc ${packed_dir}/packed_payload.h
     COMMAND ${CMAKE_BINARY_DIR}/host-tools/pack_payload ${zopfli_arg} ${payload_dir} ${packed_dir}
     DEPENDS host_tools ${payload_targets} ${CMAKE_BINARY_DIR}/host-tools/pack_payload
     DEPFILE ${packed_dir}/payload.rc.d

@@ -5,12 +5,59 @@
 #include "platform/replacement_file.h"
 #include "platform/resource.h"
 
-bool ExtractResource(const std::string& TargetPath, const std::string& ResourceName)
+namespace {
+
+// Hashes every byte of the source once, in order, as it is read; what was
+// never read (bytes after the compressed stream) is taken in at the end.
+class TDigestingStream final : public TStream {
+public:
+    explicit TDigestingStream(TStream& source) : source_(source) {}
+
+    int32_t Size() override { return source_.Size(); }
+    int32_t Read(void* buffer, int32_t count) override
+    {
+        const int32_t from = source_.Position();
+        const int32_t n = source_.Read(buffer, count);
+        // The stream steps back over what inflate left unused and reads it
+        // again; only bytes beyond those hashed so far count.
+        if (n > 0 && from <= hashed_ && from + n > hashed_) {
+            hash_.Update(static_cast<const uint8_t*>(buffer) + (hashed_ - from), static_cast<size_t>(from + n - hashed_));
+            hashed_ = from + n;
+        }
+        return n;
+    }
+    int32_t Write(const void*, int32_t) override { return 0; }
+    int32_t Seek(int32_t offset, uint16_t origin) override { return source_.Seek(offset, origin); }
+
+    TSha256Digest Digest()
+    {
+        std::vector<uint8_t> rest(8192);
+        source_.SetPosition(hashed_);
+        while (Read(rest.data(), static_cast<int32_t>(rest.size())) > 0) {
+        }
+        return hash_.Finish();
+    }
+
+private:
+    TStream& source_;
+    TSha256 hash_;
+    int32_t hashed_ = 0;
+};
+
+} // namespace
+
+bool ExtractResource(const std::string& TargetPath, const std::string& ResourceName,
+                     const TSha256Digest& SignedDigest)
 {
-    TResourceStream compressed("BINARY", ResourceName, TResourceRead::File);
+    TResourceStream resource("BINARY", ResourceName, TResourceRead::File);
+    TDigestingStream compressed(resource);
     {
         TReplacementFile target(TargetPath);
         CopyInflated(compressed, target.Stream());
+        // Read from the program's file, which is not the image the
+        // signature covers: only the image's digest says they are its bytes.
+        if (compressed.Digest() != SignedDigest)
+            return false;
         target.Commit();
     }
     return FileExists(TargetPath);

@@ -54,7 +54,8 @@ void RunShortcutStage(TSetupState& state, const TInstallChoices& choices, HKEY e
     HandOffLanguage(state.ProgramIniPath, state.SimulatorIniPath, state.CurrentLangLibrary, choices.LangIndex);
 }
 
-void CopyDevices(IInstallUser& user, const TExtractFunction& extract,
+// False when a device file's extraction failed.
+bool CopyDevices(IInstallUser& user, const TExtractFunction& extract,
                  const std::string& devicesFolder)
 {
     bool yesToAll = false;
@@ -72,9 +73,16 @@ void CopyDevices(IInstallUser& user, const TExtractFunction& extract,
         }
         if (skip)
             skip = false;
-        else
-            extract(path, row.ResourceName);
+        else if (!extract(path, row.ResourceName))
+            return false;
     }
+    return true;
+}
+
+bool ReportPayloadFailure(IInstallUser& user)
+{
+    user.MessageDlg("Error decompressing file.", TMsgDlgType::Error, mbOK);
+    return false;
 }
 
 } // namespace
@@ -117,10 +125,8 @@ bool InstallFiles(TSetupState& state, const TInstallChoices& choices, IInstallUs
         if (!preserved)
             state.Log.LogPath(lkFile, path);
     }
-    if (!success) {
-        user.MessageDlg("Error decompressing file.", TMsgDlgType::Error, mbOK);
-        return false;
-    }
+    if (!success)
+        return ReportPayloadFailure(user);
 
     // The product is registered whenever the shortcut stage was entered, so
     // that a half-made installation can still be removed.
@@ -140,9 +146,8 @@ bool InstallFiles(TSetupState& state, const TInstallChoices& choices, IInstallUs
     RegisterUninstall(state.InstallDir);
 
     folder.MakeDataFolders();
-    user.ProcessMessages();
-    CopyDevices(user, extract, devicesFolder);
-
+    // Logged as soon as they are made, so that the uninstaller also finds
+    // them after a device file failed.
     for (const TPreservedRow& row : PreservedTable) {
         if (*row.LogName != '\0')
             state.Log.LogPath(lkFile, state.InstallDir + row.LogName);
@@ -151,6 +156,11 @@ bool InstallFiles(TSetupState& state, const TInstallChoices& choices, IInstallUs
         if (*name != '\0')
             state.Log.LogPath(lkFolder, state.InstallDir + name);
     }
+    user.ProcessMessages();
+    // A device file whose bytes are not the image's is refused like a
+    // program file.
+    if (!CopyDevices(user, extract, devicesFolder))
+        return ReportPayloadFailure(user);
     if (folder.Created())
         state.Log.LogPath(lkFolder, state.InstallDir);
     folder.Complete();

@@ -2,9 +2,9 @@
 // choices. Free of window code: where it needs the user it asks IInstallUser.
 #pragma once
 
-#include "engine/extract_resource.h"
 #include "install/install_user.h"
 #include "install/setup_state.h"
+#include "install/signed_payload.h"
 
 #include <functional>
 #include <string>
@@ -12,8 +12,8 @@
 // Writes one payload resource into a file; true when the file exists after.
 using TExtractFunction = std::function<bool(const std::string& targetPath, const std::string& resourceName)>;
 
-// Runs the whole installation; false when a payload extraction reported
-// failure (the user has been told). Other failures are exceptions. The
+// Runs the whole installation; false when a payload or device extraction
+// reported failure (the user has been told). Other failures are exceptions. The
 // extraction is a parameter so that tests can make a row fail.
 bool InstallFiles(TSetupState& state, const TInstallChoices& choices, IInstallUser& user,
-                  const TExtractFunction& extract = ExtractResource);
+                  const TExtractFunction& extract = ExtractPayload);

@@ -1,7 +1,7 @@
 #include "install/payload_check.h"
 
 #include "engine/product_manifest.h"
-#include "payload_sizes.h"
+#include "packed_payload.h"
 #include "platform/file_system.h"
 
 #include <algorithm>

@@ -12,24 +12,36 @@ F Ole32(const char* name)
     return SystemFunction<F>("ole32.dll", name);
 }
 
+// CoUninitialize only when the initialisation succeeded (S_OK, or S_FALSE
+// when the thread was already in one).
+class TComApartment {
+public:
+    TComApartment()
+    {
+        static const auto initialize = Ole32<decltype(&::CoInitializeEx)>("CoInitializeEx");
+        result_ = initialize(nullptr, COINIT_APARTMENTTHREADED);
+    }
+    TComApartment(const TComApartment&) = delete;
+    TComApartment& operator=(const TComApartment&) = delete;
+    ~TComApartment()
+    {
+        static const auto uninitialize = Ole32<decltype(&::CoUninitialize)>("CoUninitialize");
+        if (SUCCEEDED(result_))
+            uninitialize();
+    }
+
+    HRESULT Result() const noexcept { return result_; }
+
+private:
+    HRESULT result_;
+};
+
 } // namespace
 
-TComApartment::TComApartment()
-{
-    static const auto initialize = Ole32<decltype(&::CoInitializeEx)>("CoInitializeEx");
-    result_ = initialize(nullptr, COINIT_APARTMENTTHREADED);
-}
-
-TComApartment::~TComApartment()
-{
-    static const auto uninitialize = Ole32<decltype(&::CoUninitialize)>("CoUninitialize");
-    if (SUCCEEDED(result_))
-        uninitialize();
-}
-
-void EnterComApartment()
+HRESULT EnterComApartment()
 {
     static const TComApartment apartment;
+    return apartment.Result();
 }
 
 HRESULT CreateComInstance(const CLSID& classId, DWORD context, const IID& iid, void** result)

@@ -45,26 +45,13 @@ private:
     I* p_ = nullptr;
 };
 
-// The calling thread in a single-threaded COM apartment for the object's
-// life. CoUninitialize is called only when the initialisation succeeded
-// (S_OK, or S_FALSE when the thread was already in one).
-class TComApartment {
-public:
-    TComApartment();
-    TComApartment(const TComApartment&) = delete;
-    TComApartment& operator=(const TComApartment&) = delete;
-    ~TComApartment();
-
-    HRESULT Result() const noexcept { return result_; }
-
-private:
-    HRESULT result_;
-};
-
-// The program's thread in a single-threaded apartment (the shell links rely
-// on one) from the first object made there to the program's end; COM is
-// loaded only then. Every COM object of the installer is made on that thread.
-void EnterComApartment();
+// The program's thread in a single-threaded apartment (the shell links and
+// the folder browser rely on one) from the first use of COM to the
+// program's end, never left in between: leaving would unload shell
+// libraries that live objects still use. COM is loaded only then. Every COM
+// object of the installer is made on that thread. Returns what entering
+// gave (RPC_E_CHANGED_MODE: the thread was in another kind already).
+HRESULT EnterComApartment();
 
 // CoCreateInstance, after EnterComApartment.
 HRESULT CreateComInstance(const CLSID& classId, DWORD context, const IID& iid, void** result);

@@ -88,8 +88,7 @@ bool BrowseForFolder(HWND owner, HWND mainWindow, const std::string& title, std:
     PIDLIST_ABSOLUTE item = nullptr;
     {
         // The new-style dialog needs a single-threaded apartment.
-        TComApartment apartment;
-        if (apartment.Result() == RPC_E_CHANGED_MODE)
+        if (EnterComApartment() == RPC_E_CHANGED_MODE)
             info.ulFlags &= ~static_cast<UINT>(BIF_NEWDIALOGSTYLE);
         TDisabledThreadWindows others(owner);
         TQuietErrorMode errorMode;

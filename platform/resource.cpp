@@ -49,8 +49,8 @@ HANDLE OpenOwnImageFile()
     return file.release();
 }
 
-// Opened on the first use and kept for the process's life; null when the
-// file cannot be shown to be the image's.
+// Opened at the start (or the first use) and kept for the process's life;
+// null when the file cannot be shown to be the image's.
 HANDLE OwnImageFile()
 {
     static const HANDLE file = OpenOwnImageFile();
@@ -82,6 +82,11 @@ bool FileOffsetOf(const void* data, uint32_t length, uint32_t& offset)
 }
 
 } // namespace
+
+void HoldProgramFile()
+{
+    OwnImageFile();
+}
 
 bool HasResource(const char* type, const std::string& name)
 {

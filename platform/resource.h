@@ -27,11 +27,16 @@ private:
     uint32_t length_ = 0;
 };
 
+// Opens the program's own file, shared for reading only, and holds it for
+// the process's life, so that nobody can change, move or replace it while
+// the program runs. Call it first thing; later calls do nothing.
+void HoldProgramFile();
+
 // Where a resource stream reads: the mapped image, or the program's own
-// file when that is shown to be the file the image was mapped from (then
-// held open so that nobody can change, move or delete it). What is read
-// from the file stays in the file cache, not in the process's memory,
-// however large the payload; it falls back to the image.
+// file when the held file is shown to be the one the image was mapped from.
+// What is read from the file stays in the file cache, not in the process's
+// memory, however large the payload; it falls back to the image. A name is
+// no proof: what the file gives must still be checked against the image.
 enum class TResourceRead { Image, File };
 
 // A resource of the running program as a read-only stream. Raises

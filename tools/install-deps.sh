@@ -13,6 +13,8 @@ dpkg -s libclang-rt-14-dev >/dev/null 2>&1 || need+=(libclang-rt-14-dev)
 [ -d /usr/src/googletest ] || need+=(googletest)
 command -v zopfli >/dev/null || need+=(zopfli)
 pkg-config --exists zlib 2>/dev/null || need+=(zlib1g-dev pkg-config)
+# The packer records each resource's SHA-256 with OpenSSL's libcrypto.
+[ -f /usr/include/openssl/evp.h ] || need+=(libssl-dev)
 command -v Xvfb >/dev/null || need+=(xvfb)
 command -v import >/dev/null || need+=(imagemagick)
 command -v wrestool >/dev/null || need+=(icoutils)

@@ -19,6 +19,12 @@ std::string Plain(const std::string& name)
     return ReadText(TestDataDir() + "\\" + name + ".plain");
 }
 
+// With the digest the build would have recorded for the resource.
+bool Extract(const std::string& target, const std::string& name)
+{
+    return ExtractResource(target, name, ImageDigest(name));
+}
+
 class ExtractResourceTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_FALSE(TestDataDir().empty()) << "QOVA_TEST_DATA is not set"; }
@@ -29,11 +35,11 @@ TEST_F(ExtractResourceTest, LowerCaseNameFindsTheResourceAndReplacesALongerFile)
 {
     const std::string target = dir / "small.txt";
     WriteBytes(target, std::string(200000, 'x'));
-    EXPECT_TRUE(ExtractResource(target, "testsmall"));
+    EXPECT_TRUE(Extract(target, "testsmall"));
     EXPECT_EQ(Plain("small"), ReadText(target));
 
     // More than the 65,536-byte input buffer and several 61,440-byte pieces.
-    EXPECT_TRUE(ExtractResource(target, "TestBig"));
+    EXPECT_TRUE(Extract(target, "TestBig"));
     EXPECT_EQ(Plain("big"), ReadText(target));
     EXPECT_EQ(std::vector<std::string>{"small.txt"}, FolderEntries(dir.Path())) << "no temporary file left";
 }
@@ -46,7 +52,7 @@ TEST_F(ExtractResourceTest, TheTargetIsReplacedByANewFileNotRewritten)
     const std::string otherName = dir / "copy of 20000.qdev";
     WriteBytes(target, "the user's device");
     ASSERT_TRUE(CreateHardLinkA(otherName.c_str(), target.c_str(), nullptr));
-    EXPECT_TRUE(ExtractResource(target, "testsmall"));
+    EXPECT_TRUE(Extract(target, "testsmall"));
     EXPECT_EQ(Plain("small"), ReadText(target));
     EXPECT_EQ("the user's device", ReadText(otherName));
 }
@@ -55,7 +61,7 @@ TEST_F(ExtractResourceTest, EmptyContentGivesAnEmptyFile)
 {
     const std::string target = dir / "empty.bin";
     WriteBytes(target, "old contents");
-    EXPECT_TRUE(ExtractResource(target, "testempty"));
+    EXPECT_TRUE(Extract(target, "testempty"));
     EXPECT_TRUE(PathExists(target));
     EXPECT_EQ("", ReadText(target));
 }
@@ -63,17 +69,17 @@ TEST_F(ExtractResourceTest, EmptyContentGivesAnEmptyFile)
 TEST_F(ExtractResourceTest, BytesAfterTheStreamAreIgnored)
 {
     const std::string target = dir / "trailing.bin";
-    EXPECT_TRUE(ExtractResource(target, "testtrailing"));
+    EXPECT_TRUE(Extract(target, "testtrailing"));
     EXPECT_EQ(Plain("trailing"), ReadText(target));
 }
 
 TEST_F(ExtractResourceTest, MissingResourceTouchesNothing)
 {
     const std::string target = dir / "missing.bin";
-    EXPECT_RAISES("Resource nosuchthing not found", ExtractResource(target, "nosuchthing"));
+    EXPECT_RAISES("Resource nosuchthing not found", ExtractResource(target, "nosuchthing", TSha256Digest{}));
     EXPECT_FALSE(PathExists(target));
     WriteBytes(target, "keep me");
-    EXPECT_RAISES("Resource nosuchthing not found", ExtractResource(target, "nosuchthing"));
+    EXPECT_RAISES("Resource nosuchthing not found", ExtractResource(target, "nosuchthing", TSha256Digest{}));
     EXPECT_EQ("keep me", ReadText(target));
 }
 
@@ -84,15 +90,54 @@ TEST_F(ExtractResourceTest, DamagedDataLeavesAnExistingTargetAndCreatesNoNewOne)
         const std::string existing = dir / (std::string(name) + ".old");
         WriteBytes(existing, "the user's file");
         kept.push_back(std::string(name) + ".old");
-        EXPECT_RAISES("data error", ExtractResource(existing, name)) << name;
+        EXPECT_RAISES("data error", Extract(existing, name)) << name;
         EXPECT_EQ("the user's file", ReadText(existing)) << name;
 
         const std::string fresh = dir / (std::string(name) + ".new");
-        EXPECT_RAISES("data error", ExtractResource(fresh, name)) << name;
+        EXPECT_RAISES("data error", Extract(fresh, name)) << name;
         EXPECT_FALSE(PathExists(fresh)) << name;
     }
     std::sort(kept.begin(), kept.end());
     EXPECT_EQ(kept, FolderEntries(dir.Path())) << "no temporary file left";
+}
+
+// Bytes read from the program's file that are not those the image's digest
+// names (another file at its name): refused before the rename, as false.
+TEST_F(ExtractResourceTest, BytesOfAnotherDigestLeaveTheTargetAsItWas)
+{
+    TSha256Digest oneBitOff = ImageDigest("testsmall");
+    oneBitOff[31] ^= 1;
+    for (const TSha256Digest& wrong : {ImageDigest("testbig"), oneBitOff}) {
+        const std::string existing = dir / "QOVA.exe", fresh = dir / "QOVAsim.exe";
+        WriteBytes(existing, "the installed program");
+        EXPECT_FALSE(ExtractResource(existing, "testsmall", wrong));
+        EXPECT_EQ("the installed program", ReadText(existing));
+        EXPECT_FALSE(ExtractResource(fresh, "testsmall", wrong));
+        EXPECT_EQ(std::vector<std::string>{"QOVA.exe"}, FolderEntries(dir.Path())) << "nothing new, no temporary file";
+    }
+}
+
+TEST(Sha256Test, MeetsTheStandardVectors)
+{
+    const auto hex = [](const TSha256Digest& digest) {
+        std::string text;
+        for (uint8_t byte : digest)
+            text += "0123456789abcdef"[byte >> 4], text += "0123456789abcdef"[byte & 15];
+        return text;
+    };
+    const auto digest = [](const std::string& message, size_t piece) {
+        TSha256 hash;
+        for (size_t at = 0; at < message.size(); at += piece)
+            hash.Update(message.data() + at, std::min(piece, message.size() - at));
+        return hash.Finish();
+    };
+    EXPECT_EQ("e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855", hex(digest("", 1)));
+    EXPECT_EQ("ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad", hex(digest("abc", 1)));
+    EXPECT_EQ("248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1",
+              hex(digest("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq", 7)));
+    // A million a's, in pieces that do not line up with the 64-byte blocks.
+    EXPECT_EQ("cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0",
+              hex(digest(std::string(1000000, 'a'), 65537)));
 }
 
 TEST_F(ExtractResourceTest, UncreatableTargetsRaiseTheCreateFileMessage)
@@ -102,7 +147,7 @@ TEST_F(ExtractResourceTest, UncreatableTargetsRaiseTheCreateFileMessage)
     WriteBytes(held, "in use");
     TFileHandle h(CreateFileA(held.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(h);
-    EXPECT_RAISES(CreateFileMessage(held, ERROR_SHARING_VIOLATION), ExtractResource(held, "testsmall"));
+    EXPECT_RAISES(CreateFileMessage(held, ERROR_SHARING_VIOLATION), Extract(held, "testsmall"));
     h.reset();
     EXPECT_EQ("in use", ReadText(held));
 
@@ -111,35 +156,47 @@ TEST_F(ExtractResourceTest, UncreatableTargetsRaiseTheCreateFileMessage)
     const std::string readOnly = dir / "readonly.bin";
     WriteBytes(readOnly, "read only");
     SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
-    EXPECT_RAISES(CreateFileMessage(readOnly, ERROR_ACCESS_DENIED), ExtractResource(readOnly, "testsmall"));
+    EXPECT_RAISES(CreateFileMessage(readOnly, ERROR_ACCESS_DENIED), Extract(readOnly, "testsmall"));
     SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ("read only", ReadText(readOnly));
 
     // Missing folder; the message names the full path of a relative target.
     const std::string missing = dir / "no such folder\\file.bin";
-    EXPECT_RAISES(CreateFileMessage(missing, ERROR_PATH_NOT_FOUND), ExtractResource(missing, "testsmall"));
+    EXPECT_RAISES(CreateFileMessage(missing, ERROR_PATH_NOT_FOUND), Extract(missing, "testsmall"));
 
     char cwd[MAX_PATH];
     GetCurrentDirectoryA(sizeof cwd, cwd);
     SetCurrentDirectoryA(dir.Path().c_str());
     const std::string relative = "nofolder\\x.bin";
-    EXPECT_RAISES(CreateFileMessage(dir / relative, ERROR_PATH_NOT_FOUND), ExtractResource(relative, "testsmall"));
+    EXPECT_RAISES(CreateFileMessage(dir / relative, ERROR_PATH_NOT_FOUND), Extract(relative, "testsmall"));
     SetCurrentDirectoryA(cwd);
 
     // A path that names a folder.
     const std::string folder = dir.Path().substr(0, dir.Path().size() - 1);
-    EXPECT_RAISES(CreateFileMessage(folder, ERROR_ACCESS_DENIED), ExtractResource(folder, "testsmall"));
+    EXPECT_RAISES(CreateFileMessage(folder, ERROR_ACCESS_DENIED), Extract(folder, "testsmall"));
 
     // A link in the target's place: refused, not followed.
     const std::string links = Env("QOVA_TEST_LINKS");
     ASSERT_FALSE(links.empty()) << "no links to test with";
     EXPECT_RAISES(CreateFileMessage(links + "\\junction", ERROR_CANT_RESOLVE_FILENAME),
-                  ExtractResource(links + "\\junction", "testsmall"));
+                  Extract(links + "\\junction", "testsmall"));
     EXPECT_TRUE(IsReparsePoint(links + "\\junction")) << "the link itself is left";
 }
 
-TEST(ResourceStreamTest, TheProgramsOwnFileGivesTheImagesBytesAndIsHeldAgainstMoves)
+TEST(ResourceStreamTest, TheProgramsOwnFileIsHeldFromTheStartAndGivesTheImagesBytes)
 {
+    // Held since the program started (as setup.exe holds its own), before
+    // any stream: it cannot be moved away and another file put at its name.
+    wchar_t own[MAX_PATH];
+    ASSERT_GT(GetModuleFileNameW(nullptr, own, MAX_PATH), 0u);
+    const std::wstring moved = std::wstring(own) + L".moved";
+    const BOOL wasMoved = MoveFileW(own, moved.c_str());
+    const DWORD moveError = GetLastError();
+    if (wasMoved)
+        MoveFileW(moved.c_str(), own);
+    EXPECT_FALSE(wasMoved);
+    EXPECT_EQ(static_cast<DWORD>(ERROR_SHARING_VIOLATION), moveError);
+
     const TResourceData image(nullptr, "BINARY", "TestBig");
     const auto* bytes = static_cast<const char*>(image.Data());
     TResourceStream file("BINARY", "TestBig", TResourceRead::File);
@@ -167,23 +224,12 @@ TEST(ResourceStreamTest, TheProgramsOwnFileGivesTheImagesBytesAndIsHeldAgainstMo
     ASSERT_EQ(1000, file.Read(&mine[0], 1000));
     EXPECT_EQ(std::string(bytes + 2000, 1000), mine);
     EXPECT_EQ(std::string(bytes, 1000), theirs);
-
-    // While it is read, the program's file cannot be moved away or changed.
-    wchar_t own[MAX_PATH];
-    ASSERT_GT(GetModuleFileNameW(nullptr, own, MAX_PATH), 0u);
-    const std::wstring moved = std::wstring(own) + L".moved";
-    const BOOL wasMoved = MoveFileW(own, moved.c_str());
-    const DWORD moveError = GetLastError();
-    if (wasMoved)
-        MoveFileW(moved.c_str(), own);
-    EXPECT_FALSE(wasMoved);
-    EXPECT_EQ(static_cast<DWORD>(ERROR_SHARING_VIOLATION), moveError);
 }
 
 TEST_F(ExtractResourceTest, FileExistsCountsFilesOfAnyDateButNeverFolders)
 {
     const std::string target = dir / "old.qdev";
-    ASSERT_TRUE(ExtractResource(target, "testsmall"));
+    ASSERT_TRUE(Extract(target, "testsmall"));
     const TFileHandle h(CreateFileA(target.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(h);
     SYSTEMTIME st{};

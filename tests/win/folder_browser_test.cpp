@@ -82,9 +82,10 @@ TEST(FolderBrowser, OpensCentredOnTheMainWindowsMonitorWithTheRestDisabled)
     EXPECT_EQ(modeBefore, GetErrorMode()) << "error mode restored";
     EXPECT_TRUE(IsWindowEnabled(owner));
     EXPECT_TRUE(IsWindowEnabled(other));
-    // The apartment the browser entered was left again: this thread's own STA remains.
-    EXPECT_EQ(S_FALSE, CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+    // The browser's apartment is the program's, never left before its end:
+    // with this thread's own left, the thread is still in it.
     CoUninitialize();
+    EXPECT_EQ(S_FALSE, CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
     DestroyWindow(other);
     DestroyWindow(owner);
 }

@@ -2,6 +2,7 @@
 // real profile files, the registry redirected to scratch keys.
 #include "install/install_files.h"
 
+#include "engine/extract_resource.h"
 #include "engine/product_manifest.h"
 #include "install/install_folder.h"
 #include "install/payload_check.h"
@@ -356,7 +357,7 @@ TEST_F(InstallFilesTest, RunCutShortIsSetRightByTheNext)
     const auto cutShort = [&](const std::string& target, const std::string& resource) -> bool {
         if (resource == ProductManifest::PayloadTable[5].ResourceName)
             throw Exception("cut short");
-        return ExtractResource(target, resource);
+        return ExtractPayload(target, resource);
     };
     EXPECT_RAISES("cut short", InstallFiles(state, choices, user, cutShort));
     state = TSetupState{};
@@ -463,7 +464,7 @@ TEST_F(InstallFilesTest, ExtractionFailureStopsAfterThePayloadStage)
             if (resource == ProductManifest::PayloadTable[static_cast<size_t>(k)].ResourceName)
                 return false;
             ++extractCalls;
-            return ExtractResource(target, resource);
+            return ExtractPayload(target, resource);
         };
 
         EXPECT_FALSE(InstallFiles(state, choices, user, failingExtract));
@@ -564,7 +565,7 @@ TEST_F(InstallFilesTest, SmallDriveWithoutRoomForThePayloadGetsNothingWritten)
     // The room running out during a write: the old file stays, nothing partial is left.
     const std::string big = folder + "big.txt";
     WriteBytes(big, "the user's big.txt");
-    EXPECT_RAISES("Stream write error", ExtractResource(big, "testbig"));
+    EXPECT_RAISES("Stream write error", ExtractResource(big, "testbig", ImageDigest("testbig")));
     EXPECT_EQ("the user's big.txt", ReadText(big));
     EXPECT_EQ((std::vector<std::string>{"QOVA.exe", "big.txt"}), FolderEntries(folder));
     RemoveTree(folder);

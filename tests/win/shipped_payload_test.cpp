@@ -1,9 +1,11 @@
 // Every payload resource of the built setup.exe inflates to the file it was
-// made from.
+// made from and has the digest the build recorded for it.
 #include "engine/inflate_copy.h"
 #include "engine/product_manifest.h"
+#include "packed_payload.h"
 #include "platform/data_module.h"
 #include "platform/resource.h"
+#include "platform/sha256.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -23,10 +25,17 @@ TEST(ShippedPayload, EveryResourceInflatesToItsPayloadFile)
     std::vector<ProductManifest::TPayloadRow> rows(ProductManifest::PayloadTable.begin(),
                                                    ProductManifest::PayloadTable.end());
     rows.insert(rows.end(), ProductManifest::DeviceTable.begin(), ProductManifest::DeviceTable.end());
+    std::vector<TPackedDigest> digests(PayloadDigests.begin(), PayloadDigests.end());
+    digests.insert(digests.end(), DeviceDigests.begin(), DeviceDigests.end());
     ASSERT_EQ(21u, rows.size());
-    for (const auto& row : rows) {
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const auto& row = rows[i];
         TResourceData resource(module.get(), "BINARY", row.ResourceName);
         const auto* bytes = static_cast<const uint8_t*>(resource.Data());
+        // The packer's digest (OpenSSL's) is the system's of what ships.
+        TSha256 hash;
+        hash.Update(resource.Data(), resource.Length());
+        EXPECT_EQ(digests[i], hash.Finish()) << row.ResourceName;
         // One zlib stream: deflate with a 32 KB window, no preset dictionary.
         ASSERT_GE(resource.Length(), 6u) << row.ResourceName;
         EXPECT_EQ(0x78, bytes[0]) << row.ResourceName;

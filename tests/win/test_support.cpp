@@ -3,6 +3,7 @@
 #include "platform/com_object.h"
 #include "platform/file_system.h"
 #include "platform/registry.h"
+#include "platform/resource.h"
 #include "platform/text_encoding.h"
 
 #include <gtest/gtest.h>
@@ -190,6 +191,14 @@ int TScriptedDialogs::Answer(const std::string& text, TMsgDlgType type, unsigned
 std::string TestDataDir()
 {
     return Env("QOVA_TEST_DATA");
+}
+
+TSha256Digest ImageDigest(const std::string& name)
+{
+    const TResourceData resource(nullptr, "BINARY", name);
+    TSha256 hash;
+    hash.Update(resource.Data(), resource.Length());
+    return hash.Finish();
 }
 
 TLinkData ReadLink(const std::string& linkFile)

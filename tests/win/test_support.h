@@ -4,6 +4,7 @@
 
 #include "platform/dialog_types.h"
 #include "platform/handle.h"
+#include "platform/sha256.h"
 #include "tests/portable/message_of.h"
 
 #include <windows.h>
@@ -103,5 +104,9 @@ public:
 
 // Folder of the generated test data (the compressed test resources' sources).
 std::string TestDataDir();
+
+// The SHA-256 of a BINARY resource of the running program, as its image
+// holds it: what the build would have recorded for it.
+TSha256Digest ImageDigest(const std::string& name);
 
 } // namespace testing_support
