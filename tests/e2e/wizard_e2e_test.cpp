@@ -596,6 +596,11 @@ TEST_F(WizardEndToEnd, DllsPlantedBesideTheInstallerAreNotLoaded)
 
     TWizard wizard(exe);
     ASSERT_TRUE(wizard.Start());
+    // Nor can another file take the installer's name while it runs.
+    EXPECT_FALSE(MoveFileA(exe.c_str(), (exe + ".old").c_str()));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_SHARING_VIOLATION), GetLastError());
+    EXPECT_FALSE(TFileHandle(CreateFileA(exe.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                         nullptr, OPEN_EXISTING, 0, nullptr)));
     // Hovering and moving on make the window draw its glyphs and pages.
     ASSERT_TRUE(wizard.Next(1));
     ClickWithMouse(wizard.BackBt);
