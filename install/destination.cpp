@@ -23,30 +23,7 @@ bool IsDriveLetter(char c)
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
-// The first backslash after the root (C:\ or \\server\share\), or npos.
-std::size_t RootLength(const std::string& path)
-{
-    if (path.size() >= 3 && path[1] == ':')
-        return 3;
-    const std::size_t share = path.find('\\', 2);
-    const std::size_t end = share == std::string::npos ? std::string::npos : path.find('\\', share + 1);
-    return end == std::string::npos ? path.size() : end + 1;
-}
-
 } // namespace
-
-std::vector<std::string> FoldersOnTheWay(const std::string& fullPath)
-{
-    const std::size_t root = RootLength(fullPath);
-    std::vector<std::string> folders{fullPath.substr(0, root)};
-    for (std::size_t end = root; end <= fullPath.size(); ++end) {
-        if (end != fullPath.size() && fullPath[end] != '\\')
-            continue;
-        if (end > 0 && fullPath[end - 1] != '\\')
-            folders.push_back(fullPath.substr(0, end));
-    }
-    return folders;
-}
 
 bool PassesThroughReparsePoint(const std::string& fullPath)
 {

@@ -24,10 +24,6 @@ bool IsFullPath(const std::string& path);
 // which writes made with administrator rights would land elsewhere.
 bool IsAcceptedDestination(const std::string& folder);
 
-// The folders from the root down to the full path itself, without trailing
-// backslashes but the root's: "C:\", "C:\Shows", "C:\Shows\QOVA".
-std::vector<std::string> FoldersOnTheWay(const std::string& fullPath);
-
 // Whether a folder on the way to the full path, the root excepted, is a
 // junction or symbolic link; the walk stops at the first that is missing.
 bool PassesThroughReparsePoint(const std::string& fullPath);

@@ -4,6 +4,7 @@
 #include "install/install_folder.h"
 #include "install/payload_check.h"
 #include "platform/file_system.h"
+#include "platform/folder_security.h"
 #include "platform/text_encoding.h"
 #include "shell/known_folders.h"
 #include "shell/language.h"
@@ -40,7 +41,9 @@ void RunShortcutStage(TSetupState& state, const TInstallChoices& choices, HKEY e
     if (choices.StartIcon) {
         const std::string group = IncludeTrailingBackslash(ReadShellFolderValue(explorerKey, "Programs") + "\\" +
                                                            ProductIdentity.ShortName);
-        CreateSingleFolder(group);
+        // Made and held with its way for the links in it; what cannot be
+        // made shows when the web-page shortcuts are.
+        const THeldWay groupWay(group, 1);
         state.Log.LogPath(lkFolder, group);
         CreateProgramLinks(state, group);
         urlFolder = group;
@@ -51,7 +54,10 @@ void RunShortcutStage(TSetupState& state, const TInstallChoices& choices, HKEY e
     state.Log.LogPath(lkFile, state.ProgramIniPath);
     state.Log.LogPath(lkFile, state.SimulatorIniPath);
     // The hand-off itself decides whether English has anything to write.
-    HandOffLanguage(state.ProgramIniPath, state.SimulatorIniPath, state.CurrentLangLibrary, choices.LangIndex);
+    // The installation folder, held and the administrators' alone, for the
+    // copies the profile functions work on.
+    HandOffLanguage(state.ProgramIniPath, state.SimulatorIniPath, state.CurrentLangLibrary, choices.LangIndex,
+                    state.InstallDir);
 }
 
 // False when a device file's extraction failed.

@@ -4,13 +4,42 @@
 
 #include <windows.h>
 
+namespace {
+
+// Deletes what is at path unless it is a link or read-only; 0, or why not.
+unsigned long RemoveOldFile(const std::string& path)
+{
+    // Opened as itself, not as what a link names, and not shared; a folder
+    // opens too, to be refused below.
+    const TFileHandle old(CreateFileA(path.c_str(), DELETE | FILE_READ_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!old) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : error;
+    }
+    FILE_ATTRIBUTE_TAG_INFO tag{};
+    if (!GetFileInformationByHandleEx(old.get(), FileAttributeTagInfo, &tag, sizeof tag))
+        return GetLastError();
+    // The second test for systems that follow a link whatever the flag says
+    // (Wine): what was opened must be what the path names.
+    if (((tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && IsReparseTagNameSurrogate(tag.ReparseTag)) ||
+        !IsAtPath(old.get(), path))
+        return ERROR_CANT_RESOLVE_FILENAME;
+    if (tag.FileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))
+        return ERROR_ACCESS_DENIED;
+    return DisposeOpenFile(old.get()) ? ERROR_SUCCESS : GetLastError();
+}
+
+} // namespace
+
 TFileStream::TFileStream(const std::string& path)
 {
-    // CREATE_ALWAYS would write through a link planted under the name.
-    if (IsReparsePoint(path))
-        RaiseCreateError(path, ERROR_CANT_RESOLVE_FILENAME);
-    handle_.reset(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
+    // Replacing in place (CREATE_ALWAYS) would write through a link planted
+    // under the name, or into every other name of a hard-linked file.
+    if (const unsigned long error = RemoveOldFile(path))
+        RaiseCreateError(path, error);
+    handle_.reset(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!handle_)
         RaiseCreateError(path, GetLastError());
 }

@@ -6,9 +6,12 @@
 
 #include <string>
 
-// Creates or replaces the file for exclusive read and write access
-// (CREATE_ALWAYS, no sharing); an existing file is emptied on opening, a
-// junction or symbolic link in its place is refused, not followed.
+// Makes the file anew for exclusive read and write access: what is at the
+// path is deleted first, never opened for writing (a second name of a file
+// elsewhere stays untouched), and the new file is made only where nothing is.
+// A junction or symbolic link in its place is refused and left, not
+// followed; so is a read-only file, and anything put there meanwhile. With
+// the folder held (THeldWay), the file is where its path says.
 // Raises "Cannot create file "<full path>". <system text>" on failure.
 class TFileStream final : public TStream {
 public:

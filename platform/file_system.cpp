@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <vector>
 
-
 std::string FullPathName(const std::string& path)
 {
     char small[MAX_PATH];
@@ -21,6 +20,61 @@ std::string FullPathName(const std::string& path)
     std::vector<char> big(n);
     n = GetFullPathNameA(path.c_str(), n, big.data(), &part);
     return n == 0 || n >= big.size() ? path : std::string(big.data(), n);
+}
+
+namespace {
+
+// The first backslash after the root (C:\ or \\server\share\), or npos.
+std::size_t RootLength(const std::string& path)
+{
+    if (path.size() >= 3 && path[1] == ':')
+        return 3;
+    const std::size_t share = path.find('\\', 2);
+    const std::size_t end = share == std::string::npos ? std::string::npos : path.find('\\', share + 1);
+    return end == std::string::npos ? path.size() : end + 1;
+}
+
+// "\\?\C:\x" and "\\?\UNC\server\share\x" as the paths they stand for.
+std::string WithoutPrefix(std::string path)
+{
+    if (path.rfind("\\\\?\\UNC\\", 0) == 0)
+        return "\\\\" + path.substr(8);
+    if (path.rfind("\\\\?\\", 0) == 0)
+        return path.substr(4);
+    return path;
+}
+
+std::string FinalPathOf(void* handle)
+{
+    char small[MAX_PATH];
+    DWORD n = GetFinalPathNameByHandleA(handle, small, sizeof small, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (n == 0)
+        return {};
+    if (n < sizeof small)
+        return WithoutPrefix(std::string(small, n));
+    std::vector<char> big(n);
+    n = GetFinalPathNameByHandleA(handle, big.data(), n, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    return n == 0 || n >= big.size() ? std::string() : WithoutPrefix(std::string(big.data(), n));
+}
+
+bool SamePath(const std::string& a, const std::string& b)
+{
+    return lstrcmpiA(ExcludeTrailingBackslash(a).c_str(), ExcludeTrailingBackslash(b).c_str()) == 0;
+}
+
+} // namespace
+
+std::vector<std::string> FoldersOnTheWay(const std::string& fullPath)
+{
+    const std::size_t root = RootLength(fullPath);
+    std::vector<std::string> folders{fullPath.substr(0, root)};
+    for (std::size_t end = root; end <= fullPath.size(); ++end) {
+        if (end != fullPath.size() && fullPath[end] != '\\')
+            continue;
+        if (end > 0 && fullPath[end - 1] != '\\')
+            folders.push_back(fullPath.substr(0, end));
+    }
+    return folders;
 }
 
 bool FileExists(const std::string& path)
@@ -210,6 +264,10 @@ void DeleteUnsharedFile(const std::string& path)
             return;
         RaiseCreateError(path, error);
     }
+    // Where a link is followed whatever the flag says (Wine), what it names
+    // is not deleted.
+    if (!IsAtPath(file.get(), path))
+        RaiseCreateError(path, ERROR_CANT_RESOLVE_FILENAME);
     if (!DisposeOpenFile(file.get()))
         RaiseCreateError(path, GetLastError());
 }
@@ -226,4 +284,18 @@ std::string ExcludeTrailingBackslash(std::string path)
     while (path.size() > 3 && path.back() == '\\')
         path.pop_back();
     return path;
+}
+
+bool IsAtPath(void* handle, const std::string& path)
+{
+    const std::string final = FinalPathOf(handle);
+    if (final.empty())
+        return false;
+    const std::string full = FullPathName(path);
+    if (SamePath(final, full))
+        return true;
+    // The system gives long names; the path may hold short ones.
+    char small[MAX_PATH];
+    const DWORD n = GetLongPathNameA(full.c_str(), small, sizeof small);
+    return n > 0 && n < sizeof small && SamePath(final, std::string(small, n));
 }

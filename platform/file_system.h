@@ -8,6 +8,14 @@
 // Full path of a file name as the system resolves it.
 std::string FullPathName(const std::string& path);
 
+// The folders from the root down to the full path itself, without trailing
+// backslashes but the root's: "C:\", "C:\Shows", "C:\Shows\QOVA".
+std::vector<std::string> FoldersOnTheWay(const std::string& fullPath);
+
+// Whether the file or folder open through handle is the one at path, not
+// one reached through a link; path must exist.
+bool IsAtPath(void* handle, const std::string& path);
+
 // A non-folder entry of that path exists.
 bool FileExists(const std::string& path);
 

@@ -77,34 +77,6 @@ TLocalMemory Descriptor(const char* sddl)
     return descriptor;
 }
 
-// "\\?\C:\x" and "\\?\UNC\server\share\x" as the paths they stand for.
-std::string WithoutPrefix(std::string path)
-{
-    if (path.rfind("\\\\?\\UNC\\", 0) == 0)
-        return "\\\\" + path.substr(8);
-    if (path.rfind("\\\\?\\", 0) == 0)
-        return path.substr(4);
-    return path;
-}
-
-std::string FinalPathOf(void* handle)
-{
-    char small[MAX_PATH];
-    DWORD n = GetFinalPathNameByHandleA(handle, small, sizeof small, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    if (n == 0)
-        return {};
-    if (n < sizeof small)
-        return WithoutPrefix(std::string(small, n));
-    std::vector<char> big(n);
-    n = GetFinalPathNameByHandleA(handle, big.data(), n, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    return n == 0 || n >= big.size() ? std::string() : WithoutPrefix(std::string(big.data(), n));
-}
-
-bool SamePath(const std::string& a, const std::string& b)
-{
-    return lstrcmpiA(ExcludeTrailingBackslash(a).c_str(), ExcludeTrailingBackslash(b).c_str()) == 0;
-}
-
 } // namespace
 
 const char* FolderDescriptor(TFolderKind kind)
@@ -199,6 +171,25 @@ void CreateOwnFolder(const std::string& path, TFolderKind kind)
         RaiseCreateError(path, error);
 }
 
+namespace {
+
+// A folder, and not a junction, mount point or symbolic link: a reparse
+// point that names something elsewhere. Others (a cloud file's placeholder)
+// are the folder itself. error is set when it cannot be asked.
+bool IsFolderItself(HANDLE folder, unsigned long& error)
+{
+    FILE_ATTRIBUTE_TAG_INFO tag{};
+    if (!GetFileInformationByHandleEx(folder, FileAttributeTagInfo, &tag, sizeof tag)) {
+        error = GetLastError();
+        return false;
+    }
+    if (!(tag.FileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
+    return !(tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || !IsReparseTagNameSurrogate(tag.ReparseTag);
+}
+
+} // namespace
+
 TFileHandle OpenFolderHeld(const std::string& path, unsigned long& error, bool shareDelete)
 {
     const std::string folder = ExcludeTrailingBackslash(path);
@@ -208,13 +199,10 @@ TFileHandle OpenFolderHeld(const std::string& path, unsigned long& error, bool s
                                    FILE_SHARE_READ | FILE_SHARE_WRITE | (shareDelete ? FILE_SHARE_DELETE : 0), nullptr,
                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     error = ERROR_SUCCESS;
-    BY_HANDLE_FILE_INFORMATION information;
-    if (!handle || !GetFileInformationByHandle(handle.get(), &information))
+    if (!handle)
         error = GetLastError();
-    else if ((information.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) !=
-                 FILE_ATTRIBUTE_DIRECTORY ||
-             !IsAtPath(handle.get(), folder))
-        error = ERROR_CANT_RESOLVE_FILENAME;
+    else if (!IsFolderItself(handle.get(), error) || !IsAtPath(handle.get(), folder))
+        error = error ? error : ERROR_CANT_RESOLVE_FILENAME;
     if (error != ERROR_SUCCESS)
         handle.reset();
     return handle;
@@ -229,16 +217,30 @@ TFileHandle OpenVerifiedFolder(const std::string& path)
     return handle;
 }
 
-bool IsAtPath(void* handle, const std::string& path)
+THeldWay::THeldWay(const std::string& folder, std::size_t makeable)
 {
-    const std::string final = FinalPathOf(handle);
-    if (final.empty())
-        return false;
-    const std::string full = FullPathName(path);
-    if (SamePath(final, full))
-        return true;
-    // The system gives long names; the path may hold short ones.
-    char small[MAX_PATH];
-    const DWORD n = GetLongPathNameA(full.c_str(), small, sizeof small);
-    return n > 0 && n < sizeof small && SamePath(final, std::string(small, n));
+    const std::vector<std::string> way = FoldersOnTheWay(ExcludeTrailingBackslash(FullPathName(folder)));
+    for (std::size_t i = 0; i < way.size(); ++i) {
+        const bool root = i == 0;
+        TFileHandle level = OpenFolderHeld(way[i], error_, root);
+        if (!level && (error_ == ERROR_FILE_NOT_FOUND || error_ == ERROR_PATH_NOT_FOUND) && !root &&
+            way.size() - i <= makeable) {
+            // Made first, then opened: "already exists" is someone else's
+            // folder, which must pass as one found.
+            if (CreateDirectoryA(way[i].c_str(), nullptr))
+                made_.push_back(way[i]);
+            level = OpenFolderHeld(way[i], error_, false);
+        }
+        if (!level) {
+            failed_ = way[i];
+            return;
+        }
+        held_.push_back(std::move(level));
+    }
+}
+
+void THeldWay::Check() const
+{
+    if (error_)
+        RaiseCreateError(failed_, error_);
 }

@@ -5,7 +5,9 @@
 
 #include "platform/handle.h"
 
+#include <cstddef>
 #include <string>
+#include <vector>
 
 // What a folder the installer makes is for; each kind has its descriptor.
 enum class TFolderKind {
@@ -63,6 +65,29 @@ TFileHandle OpenFolderHeld(const std::string& path, unsigned long& error, bool s
 // The same, raising the create-file message for path when it fails.
 TFileHandle OpenVerifiedFolder(const std::string& path);
 
-// Whether the file or folder open through handle is the one at path, not
-// one reached through a link; path must exist.
-bool IsAtPath(void* handle, const std::string& path);
+// A folder and every folder above it up to its volume's root, each opened
+// by handle, held so that none can be renamed or deleted (the root
+// excepted) and shown to be where its path says, for the object's life: no
+// link on the way can lead what is made in it elsewhere. Up to makeable
+// missing last levels are made, with what their parent passes on; one that
+// someone else made meanwhile is taken as found.
+class THeldWay {
+public:
+    explicit THeldWay(const std::string& folder, std::size_t makeable = 0);
+
+    // 0, or the system's error code for Failed(): missing, not to be made,
+    // or ERROR_CANT_RESOLVE_FILENAME for a link or a folder elsewhere.
+    unsigned long Error() const { return error_; }
+    const std::string& Failed() const { return failed_; }
+    // Raises the create-file message for the level that failed.
+    void Check() const;
+    // The levels made here, top first.
+    const std::vector<std::string>& Made() const { return made_; }
+
+private:
+    std::vector<TFileHandle> held_;
+    std::vector<std::string> made_;
+    unsigned long error_ = 0;
+    std::string failed_;
+};
+

@@ -2,16 +2,94 @@
 
 #include "platform/errors.h"
 #include "platform/file_system.h"
+#include "platform/folder_security.h"
+#include "platform/replacement_file.h"
 
 #include <windows.h>
 
 #include <algorithm>
 
-void WriteProfileValue(const std::string& path, const std::string& section, const std::string& key,
-                       const std::string& value)
+namespace {
+
+std::string FolderOf(const std::string& path)
 {
-    if (!WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), path.c_str()))
+    const auto end = path.find_last_of('\\');
+    return end == std::string::npos ? std::string(".") : path.substr(0, end + 1);
+}
+
+// The bytes of the file at path itself, not of what a link there names;
+// false when it is missing or such a link, or cannot be read.
+bool ReadFileItself(const std::string& path, std::string& bytes, bool& missing)
+{
+    const TFileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                       FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    missing = !file && GetLastError() == ERROR_FILE_NOT_FOUND;
+    FILE_ATTRIBUTE_TAG_INFO tag{};
+    if (!file || !GetFileInformationByHandleEx(file.get(), FileAttributeTagInfo, &tag, sizeof tag) ||
+        ((tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && IsReparseTagNameSurrogate(tag.ReparseTag)))
+        return false;
+    bytes.clear();
+    char buffer[4096];
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr))
+            return false;
+        if (got == 0)
+            return true;
+        bytes.append(buffer, got);
+    }
+}
+
+bool WriteAll(void* file, const std::string& bytes)
+{
+    DWORD written = 0;
+    return bytes.empty() ||
+           (WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == bytes.size());
+}
+
+// What the profile functions make of the file's bytes (none: no file) with
+// one value written, on a copy in folder.
+bool ProfileBytesAfter(std::string& bytes, bool existed, const std::string& section, const std::string& key,
+                       const std::string& value, const std::string& folder)
+{
+    std::string scratch;
+    unsigned long error = ERROR_SUCCESS;
+    TFileHandle copy = CreateTemporaryFile(folder, scratch, error);
+    if (!copy)
+        return false;
+    bool done = WriteAll(copy.get(), bytes);
+    // Without a file to begin with, the functions make it themselves.
+    if (!existed)
+        DisposeOpenFile(copy.get());
+    copy.reset();
+    done = done && WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), scratch.c_str());
+    // The three nulls flush what the system may keep of the file in memory.
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, scratch.c_str());
+    bool missing = false;
+    done = done && ReadFileItself(scratch, bytes, missing);
+    DeleteFileA(scratch.c_str());
+    return done;
+}
+
+} // namespace
+
+void WriteProfileValue(const std::string& path, const std::string& section, const std::string& key,
+                       const std::string& value, const std::string& scratchFolder)
+{
+    const THeldWay way(FolderOf(path));
+    std::string bytes;
+    bool missing = false;
+    if (way.Error() || (!ReadFileItself(path, bytes, missing) && !missing) ||
+        !ProfileBytesAfter(bytes, !missing, section, key, value, scratchFolder))
         throw EIniFileException(path);
+    // In one step, so that the user's other settings are never half written.
+    try {
+        TReplacementFile file(path);
+        file.Stream().WriteBuffer(bytes.data(), static_cast<int32_t>(bytes.size()));
+        file.Commit();
+    } catch (const Exception&) {
+        throw EIniFileException(path);
+    }
 }
 
 std::string ReadProfileValue(const std::string& path, const std::string& section, const std::string& key,

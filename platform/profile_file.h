@@ -6,9 +6,15 @@
 #include <string>
 #include <vector>
 
-// One immediate write; raises "Unable to write to <path>" when refused.
+// One immediate write into a file that others may change (a user's own),
+// never through a link: the folder's way is held, the profile functions
+// (which follow every link) work on a copy in scratchFolder, where no one
+// else can write, and their bytes replace the file in one step
+// (TReplacementFile). Raises
+// "Unable to write to <path>" when any of it is refused; the file is then
+// as it was.
 void WriteProfileValue(const std::string& path, const std::string& section, const std::string& key,
-                       const std::string& value);
+                       const std::string& value, const std::string& scratchFolder);
 
 // The value, or defaultValue when the file, section or key is absent; at
 // most bufferSize - 1 characters are taken.

@@ -39,6 +39,30 @@ bool IsTemporaryFileName(const std::string& name)
     return true;
 }
 
+TFileHandle CreateTemporaryFile(const std::string& folder, std::string& path, unsigned long& error)
+{
+    error = ERROR_FILE_EXISTS;
+    for (unsigned attempt = 0; attempt < 64 && (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS);
+         ++attempt) {
+        path = TemporaryName(folder.empty() ? folder : IncludeTrailingBackslash(folder), attempt);
+        // CREATE_NEW never opens what is there, and with the reparse flag a
+        // link planted under the name is not followed either. Delete access:
+        // the file is renamed, or removed, through this handle.
+        TFileHandle handle(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+                                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        if (handle) {
+            // A folder on the way turned into a link since it was checked.
+            if (IsAtPath(handle.get(), path))
+                return handle;
+            DisposeOpenFile(handle.get());
+            error = ERROR_CANT_RESOLVE_FILENAME;
+            return {};
+        }
+        error = GetLastError();
+    }
+    return {};
+}
+
 namespace {
 
 std::string FolderOf(const std::string& path)
@@ -67,27 +91,11 @@ bool RenameOpenFile(void* handle, const std::string& newPath)
 TFileHandle CreateTemporary(const std::string& target, std::string& temporary)
 {
     CheckReplaceable(target);
-    const std::string folder = FolderOf(target);
-    DWORD error = ERROR_FILE_EXISTS;
-    for (unsigned attempt = 0; attempt < 64 && (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS);
-         ++attempt) {
-        temporary = TemporaryName(folder, attempt);
-        // CREATE_NEW never opens what is there, and with the reparse flag a
-        // link planted under the name is not followed either. Delete access:
-        // the file is renamed, or removed, through this handle.
-        TFileHandle handle(CreateFileA(temporary.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
-                                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-        if (handle) {
-            // A folder on the way turned into a link since it was checked.
-            if (!IsAtPath(handle.get(), temporary)) {
-                DisposeOpenFile(handle.get());
-                RaiseCreateError(target, ERROR_CANT_RESOLVE_FILENAME);
-            }
-            return handle;
-        }
-        error = GetLastError();
-    }
-    RaiseCreateError(target, error);
+    unsigned long error = ERROR_SUCCESS;
+    TFileHandle handle = CreateTemporaryFile(FolderOf(target), temporary, error);
+    if (!handle)
+        RaiseCreateError(target, error);
+    return handle;
 }
 
 } // namespace

@@ -11,6 +11,11 @@
 // 8 hexadecimal digits, ".tmp".
 bool IsTemporaryFileName(const std::string& name);
 
+// A new, empty file of a free temporary name in folder, open for reading,
+// writing and deletion, not shared, and at its path; empty, with error set,
+// when none can be made.
+TFileHandle CreateTemporaryFile(const std::string& folder, std::string& path, unsigned long& error);
+
 // Removes what a run cut short left in the folder open through handle, at
 // path: plain files of temporary names. Anything else of such a name (a
 // folder, a link, a file with a second name, or one that is open) is left

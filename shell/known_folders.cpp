@@ -2,6 +2,7 @@
 
 #include "engine/product_manifest.h"
 #include "platform/file_system.h"
+#include "platform/folder_security.h"
 #include "platform/registry.h"
 #include "platform/shell_folder.h"
 #include "platform/system_info.h"
@@ -27,13 +28,6 @@ bool IsProgramFilesValue(HKEY key, const std::string& name)
     return info.Exists && (info.Type == REG_SZ || info.Type == REG_EXPAND_SZ) && info.Size > 0;
 }
 
-// Appends one level and creates it when missing; false when that failed.
-bool AddFolderLevel(std::string& path, const std::string& name)
-{
-    path += IncludeTrailingBackslash(name);
-    return DirectoryExists(path) || CreateSingleFolder(path);
-}
-
 } // namespace
 
 std::string GetShellFolder(const std::string& valueName)
@@ -50,13 +44,14 @@ std::string GetShellFolder(const std::string& valueName)
 
 std::string GetConfigFolder()
 {
-    std::string path = GetShellFolder("AppData");
-    if (path.empty())
+    const std::string appData = GetShellFolder("AppData");
+    if (appData.empty())
         return {};
-    // Only these two levels are created; AppData itself must exist.
-    if (!AddFolderLevel(path, ProductManifest::ProductIdentity.CompanyFolder))
-        return {};
-    if (!AddFolderLevel(path, ProductManifest::ProductIdentity.ShortName))
+    const std::string path = appData + ProductManifest::ProductIdentity.CompanyFolder + "\\" +
+                             ProductManifest::ProductIdentity.ShortName + "\\";
+    // Only these two levels are made; AppData itself must exist. The user's
+    // own folders, made never through a link the user may have put there.
+    if (THeldWay(path, 2).Error())
         return {};
     return path;
 }

@@ -54,7 +54,7 @@ int32_t PreselectLanguage(const std::string& programIniPath, std::string& curren
 }
 
 void HandOffLanguage(const std::string& programIniPath, const std::string& simulatorIniPath,
-                     const std::string& currentLangLibrary, int32_t langIndex)
+                     const std::string& currentLangLibrary, int32_t langIndex, const std::string& scratchFolder)
 {
     if (langIndex < 0 || static_cast<size_t>(langIndex) >= Languages.size())
         return;
@@ -65,6 +65,6 @@ void HandOffLanguage(const std::string& programIniPath, const std::string& simul
         return;
     const TLanguageLibraries& chosen = Languages[static_cast<size_t>(langIndex)];
     // A refused write raises here, so the simulator's file stays as it was.
-    WriteProfileValue(programIniPath, ProgramSection, LangKey, chosen.Program);
-    WriteProfileValue(simulatorIniPath, SimulatorSection, LangKey, chosen.Simulator);
+    WriteProfileValue(programIniPath, ProgramSection, LangKey, chosen.Program, scratchFolder);
+    WriteProfileValue(simulatorIniPath, SimulatorSection, LangKey, chosen.Simulator, scratchFolder);
 }

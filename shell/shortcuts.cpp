@@ -4,6 +4,7 @@
 #include "platform/errors.h"
 #include "platform/file_stream.h"
 #include "platform/file_system.h"
+#include "platform/folder_security.h"
 #include "platform/shell_notify.h"
 #include "platform/text_encoding.h"
 
@@ -37,16 +38,19 @@ void CreateShellLink(TLogState& log, const std::string& workingFolder, const std
         link->SetDescription(description.c_str());
         link->SetIconLocation(iconFile.c_str(), iconIndex);
 
-        if (!DirectoryExists(linkFolder)) {
-            CreateSingleFolder(linkFolder);
+        // The user's own folder, which the user may have made a link to
+        // anywhere: held, with every folder above it, so that nothing leads
+        // the file elsewhere; the folder itself is made when missing.
+        const bool missing = !DirectoryExists(linkFolder);
+        const THeldWay way(linkFolder, 1);
+        if (missing)
             log.LogPath(lkFolder, linkFolder);
-        }
         // Written through a handle of our own, which a link planted under
         // the name does not lead astray (the link object's own save would
         // follow it, elevated). A file that cannot be made fails unseen, as
         // that save did; it is logged either way, so the uninstaller looks.
         const std::string bytes = PersistedBytes(object.get());
-        if (!bytes.empty()) {
+        if (!bytes.empty() && !way.Error()) {
             try {
                 TFileStream stream(WideToAnsi(linkFile));
                 stream.Write(bytes.data(), static_cast<int32_t>(bytes.size()));
@@ -67,6 +71,10 @@ void CreateUrlShortcut(TLogState& log, const std::string& folder, const std::str
         text += "IconIndex=" + std::to_string(iconIndex) + "\r\nIconFile=" + iconFile + "\r\n";
     const std::string fileName = dir + name + ".url";
 
+    // As for the links: the folder and its way held, the file made anew.
+    const THeldWay way(dir);
+    if (way.Error())
+        RaiseCreateError(fileName, way.Error() == ERROR_FILE_NOT_FOUND ? ERROR_PATH_NOT_FOUND : way.Error());
     TFileStream stream(fileName);
     // Write reports a short write by its result and never raises, so the
     // close and the log entry below are reached once the file exists.

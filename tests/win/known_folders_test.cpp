@@ -182,6 +182,13 @@ TEST_F(ShellFolderTest, ConfigFolderEmptyWhenALevelCannotBeCreated)
     testing_support::WriteBytes(appData / "Norvane\\QOVA", "a file in the way");
     EXPECT_EQ("", GetConfigFolder());
     EXPECT_TRUE(PathExists(appData / "Norvane"));
+
+    // Nor through a link the user put on the way.
+    const std::string links = testing_support::Env("QOVA_TEST_LINKS");
+    ASSERT_FALSE(links.empty()) << "no links to test with";
+    SetAppData(links + "\\junction");
+    EXPECT_EQ("", GetConfigFolder());
+    EXPECT_EQ(std::vector<std::string>{"victim.txt"}, testing_support::FolderEntries(links + "\\target"));
 }
 
 TEST_F(ShellFolderTest, ReadShellFolderValueThroughTheExplorerKey)

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+using testing_support::Env;
+using testing_support::FolderEntries;
 using testing_support::PathExists;
 using testing_support::ReadText;
 using testing_support::TTempDir;
@@ -28,10 +30,10 @@ protected:
     }
     void HandOff(int32_t lang)
     {
-        HandOffLanguage(state.ProgramIniPath, state.SimulatorIniPath, state.CurrentLangLibrary, lang);
+        HandOffLanguage(state.ProgramIniPath, state.SimulatorIniPath, state.CurrentLangLibrary, lang, scratch.Path());
     }
 
-    TTempDir dir;
+    TTempDir dir, scratch;
     struct {
         std::string ProgramIniPath, SimulatorIniPath, CurrentLangLibrary;
     } state; // as the form holds them
@@ -134,6 +136,29 @@ TEST_F(LanguageTest, EnglishReplacesAnUnknownSetting)
     HandOff(Preselect(0));
     EXPECT_EQ("[QOVA]\r\nLangLibrary=qovaeng.dll\r\n", ReadText(state.ProgramIniPath));
     EXPECT_EQ("[QOVASim]\r\nLangLibrary=qsimeng.dll\r\n", ReadText(state.SimulatorIniPath));
+}
+
+// The settings are the user's files, in folders the user may have linked
+// anywhere: never written through a link, nor into another name of a file;
+// the profile functions' own bytes, worked out where no one else can write.
+TEST_F(LanguageTest, SettingsAreNeverWrittenThroughALinkOrIntoAnotherName)
+{
+    const std::string links = Env("QOVA_TEST_LINKS");
+    ASSERT_FALSE(links.empty()) << "no links to test with";
+    for (const std::string& path : {links + "\\junction\\qova.ini", links + "\\planted\\install.log"}) {
+        state.ProgramIniPath = path;
+        EXPECT_RAISES("Unable to write to " + path, HandOff(1));
+    }
+    EXPECT_EQ(std::vector<std::string>{"victim.txt"}, FolderEntries(links + "\\target"));
+
+    state.ProgramIniPath = dir / "qova.ini";
+    const std::string otherName = dir / "elsewhere.ini";
+    WriteBytes(otherName, "[Keep]\r\nThis=1\r\n");
+    ASSERT_TRUE(CreateHardLinkA(state.ProgramIniPath.c_str(), otherName.c_str(), nullptr));
+    HandOff(1);
+    EXPECT_EQ("[Keep]\r\nThis=1\r\n[QOVA]\r\nLangLibrary=qovaspa.dll\r\n", ReadText(state.ProgramIniPath));
+    EXPECT_EQ("[Keep]\r\nThis=1\r\n", ReadText(otherName));
+    EXPECT_TRUE(FolderEntries(scratch.Path()).empty()) << "no copy left";
 }
 
 TEST_F(LanguageTest, RefusedWriteRaisesAndStopsTheHandOff)

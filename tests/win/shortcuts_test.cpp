@@ -241,6 +241,28 @@ TEST_F(ShortcutTest, ExistingLinkFileIsReplacedAndOnlyTheFileLogged)
     EXPECT_EQ("[Files]\r\n1=" + linkFile + "\r\n", LogText());
 }
 
+// The user's folders are the user's to link anywhere, even where only an
+// administrator may write: nothing is written through such a link, and a
+// file with a second name elsewhere is replaced by a new one, not rewritten.
+TEST_F(ShortcutTest, NothingIsWrittenThroughALinkOnTheWayOrIntoAnotherName)
+{
+    const std::string links = Env("QOVA_TEST_LINKS");
+    ASSERT_FALSE(links.empty()) << "no links to test with";
+    const std::string desktop = links + "\\junction";
+    Link(desktop + "\\QOVA.lnk");
+    Link(desktop + "\\Group\\QOVA.lnk");
+    EXPECT_RAISES(CreateFileMessage(desktop + "\\page.url", ERROR_CANT_RESOLVE_FILENAME),
+                  CreateUrlShortcut(log, desktop, "page", "http://x/", "", 0));
+    EXPECT_EQ(std::vector<std::string>{"victim.txt"}, FolderEntries(links + "\\target"));
+
+    const std::string linkFile = dir / "QOVA.lnk", otherName = dir / "elsewhere.txt";
+    WriteBytes(otherName, "the user's file");
+    ASSERT_TRUE(CreateHardLinkA(linkFile.c_str(), otherName.c_str(), nullptr));
+    Link(linkFile);
+    EXPECT_STRCASEEQ("C:\\windows\\notepad.exe", ReadLink(linkFile).Path.c_str());
+    EXPECT_EQ("the user's file", ReadText(otherName));
+}
+
 DWORD WINAPI RunCall(void* call)
 {
     (*static_cast<std::function<void()>*>(call))();
