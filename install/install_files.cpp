@@ -43,7 +43,7 @@ void RunShortcutStage(TSetupState& state, const TInstallChoices& choices, HKEY e
                                                            ProductIdentity.ShortName);
         // Made and held with its way for the links in it; what cannot be
         // made shows when the web-page shortcuts are.
-        const THeldWay groupWay(group, 1);
+        const TUserFolder groupWay(group, 1);
         state.Log.LogPath(lkFolder, group);
         CreateProgramLinks(state, group);
         urlFolder = group;

@@ -11,7 +11,7 @@
 // elsewhere stays untouched), and the new file is made only where nothing is.
 // A junction or symbolic link in its place is refused and left, not
 // followed; so is a read-only file, and anything put there meanwhile. With
-// the folder held (THeldWay), the file is where its path says.
+// the folder held (TUserFolder), the file is where its path says.
 // Raises "Cannot create file "<full path>". <system text>" on failure.
 class TFileStream final : public TStream {
 public:

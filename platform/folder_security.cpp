@@ -217,7 +217,51 @@ TFileHandle OpenVerifiedFolder(const std::string& path)
     return handle;
 }
 
-THeldWay::THeldWay(const std::string& folder, std::size_t makeable)
+namespace {
+
+// The limited token linked to the process's elevated one: an identification
+// token, which serves for access checks only. Null without one.
+HANDLE DesktopUserToken()
+{
+    static const TKernelHandle linked = [] {
+        HANDLE raw = nullptr;
+        if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw))
+            return TKernelHandle();
+        const TKernelHandle own(raw);
+        TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
+        TOKEN_LINKED_TOKEN token{};
+        DWORD size = 0;
+        if (!GetTokenInformation(own.get(), TokenElevationType, &type, sizeof type, &size) ||
+            type != TokenElevationTypeFull ||
+            !GetTokenInformation(own.get(), TokenLinkedToken, &token, sizeof token, &size))
+            return TKernelHandle();
+        return TKernelHandle(token.LinkedToken);
+    }();
+    return linked.get();
+}
+
+} // namespace
+
+bool DesktopUserMay(void* folder, unsigned long access)
+{
+    HANDLE token = DesktopUserToken();
+    if (!token)
+        return true;
+    // The access check wants the group as well as the owner and the DACL.
+    TLocalMemory descriptor;
+    if (GetSecurityInfo(folder, SE_FILE_OBJECT,
+                        OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, nullptr,
+                        nullptr, nullptr, nullptr, descriptor.put()) != ERROR_SUCCESS)
+        return false;
+    GENERIC_MAPPING mapping{FILE_GENERIC_READ, FILE_GENERIC_WRITE, FILE_GENERIC_EXECUTE, FILE_ALL_ACCESS};
+    PRIVILEGE_SET privileges{};
+    DWORD privilegesSize = sizeof privileges, granted = 0;
+    BOOL allowed = FALSE;
+    return AccessCheck(descriptor.get(), token, access, &mapping, &privileges, &privilegesSize, &granted, &allowed) &&
+           allowed;
+}
+
+TUserFolder::TUserFolder(const std::string& folder, std::size_t makeable)
 {
     const std::vector<std::string> way = FoldersOnTheWay(ExcludeTrailingBackslash(FullPathName(folder)));
     for (std::size_t i = 0; i < way.size(); ++i) {
@@ -227,9 +271,16 @@ THeldWay::THeldWay(const std::string& folder, std::size_t makeable)
             way.size() - i <= makeable) {
             // Made first, then opened: "already exists" is someone else's
             // folder, which must pass as one found.
-            if (CreateDirectoryA(way[i].c_str(), nullptr))
+            if (!DesktopUserMay(held_.back().get(), FILE_ADD_SUBDIRECTORY))
+                error_ = ERROR_ACCESS_DENIED;
+            else if (CreateDirectoryA(way[i].c_str(), nullptr))
                 made_.push_back(way[i]);
-            level = OpenFolderHeld(way[i], error_, false);
+            if (error_ != ERROR_ACCESS_DENIED)
+                level = OpenFolderHeld(way[i], error_, false);
+        }
+        if (level && i + 1 == way.size() && !DesktopUserMay(level.get(), FILE_ADD_FILE)) {
+            error_ = ERROR_ACCESS_DENIED;
+            level.reset();
         }
         if (!level) {
             failed_ = way[i];
@@ -239,7 +290,7 @@ THeldWay::THeldWay(const std::string& folder, std::size_t makeable)
     }
 }
 
-void THeldWay::Check() const
+void TUserFolder::Check() const
 {
     if (error_)
         RaiseCreateError(failed_, error_);

@@ -65,18 +65,30 @@ TFileHandle OpenFolderHeld(const std::string& path, unsigned long& error, bool s
 // The same, raising the create-file message for path when it fails.
 TFileHandle OpenVerifiedFolder(const std::string& path);
 
-// A folder and every folder above it up to its volume's root, each opened
-// by handle, held so that none can be renamed or deleted (the root
-// excepted) and shown to be where its path says, for the object's life: no
-// link on the way can lead what is made in it elsewhere. Up to makeable
-// missing last levels are made, with what their parent passes on; one that
-// someone else made meanwhile is taken as found.
-class THeldWay {
+// Whether the desktop's own user, without the administrator rights the
+// installer was given, may do access (FILE_ADD_FILE, FILE_ADD_SUBDIRECTORY)
+// in the folder open through handle, by its descriptor. True where the
+// process has no lesser token beside its own (not elevated, UAC off):
+// there is no lesser right to keep to.
+bool DesktopUserMay(void* folder, unsigned long access);
+
+// A folder of the user's own (the desktop, the Start menu, the settings),
+// as the installer, with administrator rights, writes into it: the folder
+// and every folder above it up to its volume's root opened by handle, held
+// so that none can be renamed or deleted (the root excepted) and shown to
+// be where its path says, for the object's life, so that no link on the
+// way leads what is made in it elsewhere; and the desktop's own user,
+// unelevated, allowed to add files to it (DesktopUserMay), so that nothing
+// lands where that user could not have put it. Up to makeable missing last
+// levels are made where that user could make them, with what their parent
+// passes on; one that someone else made meanwhile is taken as found.
+class TUserFolder {
 public:
-    explicit THeldWay(const std::string& folder, std::size_t makeable = 0);
+    explicit TUserFolder(const std::string& folder, std::size_t makeable = 0);
 
     // 0, or the system's error code for Failed(): missing, not to be made,
-    // or ERROR_CANT_RESOLVE_FILENAME for a link or a folder elsewhere.
+    // ERROR_CANT_RESOLVE_FILENAME for a link or a folder elsewhere, or
+    // ERROR_ACCESS_DENIED where the desktop's user may not add to it.
     unsigned long Error() const { return error_; }
     const std::string& Failed() const { return failed_; }
     // Raises the create-file message for the level that failed.

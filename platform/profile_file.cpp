@@ -76,7 +76,7 @@ bool ProfileBytesAfter(std::string& bytes, bool existed, const std::string& sect
 void WriteProfileValue(const std::string& path, const std::string& section, const std::string& key,
                        const std::string& value, const std::string& scratchFolder)
 {
-    const THeldWay way(FolderOf(path));
+    const TUserFolder way(FolderOf(path));
     std::string bytes;
     bool missing = false;
     if (way.Error() || (!ReadFileItself(path, bytes, missing) && !missing) ||

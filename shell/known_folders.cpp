@@ -51,7 +51,7 @@ std::string GetConfigFolder()
                              ProductManifest::ProductIdentity.ShortName + "\\";
     // Only these two levels are made; AppData itself must exist. The user's
     // own folders, made never through a link the user may have put there.
-    if (THeldWay(path, 2).Error())
+    if (TUserFolder(path, 2).Error())
         return {};
     return path;
 }

@@ -42,7 +42,7 @@ void CreateShellLink(TLogState& log, const std::string& workingFolder, const std
         // anywhere: held, with every folder above it, so that nothing leads
         // the file elsewhere; the folder itself is made when missing.
         const bool missing = !DirectoryExists(linkFolder);
-        const THeldWay way(linkFolder, 1);
+        const TUserFolder way(linkFolder, 1);
         if (missing)
             log.LogPath(lkFolder, linkFolder);
         // Written through a handle of our own, which a link planted under
@@ -72,7 +72,7 @@ void CreateUrlShortcut(TLogState& log, const std::string& folder, const std::str
     const std::string fileName = dir + name + ".url";
 
     // As for the links: the folder and its way held, the file made anew.
-    const THeldWay way(dir);
+    const TUserFolder way(dir);
     if (way.Error())
         RaiseCreateError(fileName, way.Error() == ERROR_FILE_NOT_FOUND ? ERROR_PATH_NOT_FOUND : way.Error());
     TFileStream stream(fileName);

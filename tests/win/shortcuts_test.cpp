@@ -255,6 +255,16 @@ TEST_F(ShortcutTest, NothingIsWrittenThroughALinkOnTheWayOrIntoAnotherName)
                   CreateUrlShortcut(log, desktop, "page", "http://x/", "", 0));
     EXPECT_EQ(std::vector<std::string>{"victim.txt"}, FolderEntries(links + "\\target"));
 
+    // Nor where the user, unelevated, could not write: a folder the user's
+    // settings name that gives the user no right to add to it.
+    const std::string closed = dir / "Closed";
+    ASSERT_TRUE(CreateDirectoryA(closed.c_str(), nullptr));
+    SetDacl(closed, "D:P(A;;0x1200a9;;;WD)");
+    Link(closed + "\\QOVA.lnk");
+    Link(closed + "\\Group\\QOVA.lnk");
+    EXPECT_EQ(std::vector<std::string>{}, FolderEntries(closed)) << DaclText(closed);
+    MakeWritableByEveryone(closed);
+
     const std::string linkFile = dir / "QOVA.lnk", otherName = dir / "elsewhere.txt";
     WriteBytes(otherName, "the user's file");
     ASSERT_TRUE(CreateHardLinkA(linkFile.c_str(), otherName.c_str(), nullptr));

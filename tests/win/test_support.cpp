@@ -238,15 +238,15 @@ TLinkData ReadLink(const std::string& linkFile)
 
 void MakeWritableByEveryone(const std::string& path)
 {
+    SetDacl(path, "D:(A;OICI;FA;;;WD)");
+}
+
+void SetDacl(const std::string& path, const char* sddl)
+{
     TLocalMemory descriptor;
-    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(A;OICI;FA;;;WD)", SDDL_REVISION_1,
-                                                                      descriptor.put(), nullptr));
-    BOOL present = FALSE, defaulted = FALSE;
-    PACL dacl = nullptr;
-    ASSERT_TRUE(GetSecurityDescriptorDacl(descriptor.get(), &present, &dacl, &defaulted));
-    ASSERT_EQ(ERROR_SUCCESS, SetNamedSecurityInfoA(const_cast<char*>(path.c_str()), SE_FILE_OBJECT,
-                                                   DACL_SECURITY_INFORMATION, nullptr, nullptr, dacl, nullptr))
-        << path;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, descriptor.put(), nullptr));
+    // The whole DACL replaced, the owner's rights with it (Wine: the owner's mode bits too).
+    ASSERT_TRUE(SetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, descriptor.get())) << path;
 }
 
 std::string DaclText(const std::string& path)

@@ -53,6 +53,8 @@ void RemoveTree(const std::string& path);
 bool PathExists(const std::string& path);
 // Gives everyone full control of a file or folder (under Wine: mode 777).
 void MakeWritableByEveryone(const std::string& path);
+// Gives the file or folder the DACL of an SDDL text (under Wine: its mode bits).
+void SetDacl(const std::string& path, const char* sddl);
 // The DACL of a file or folder as the system reads it back, as SDDL.
 std::string DaclText(const std::string& path);
 
