@@ -98,11 +98,6 @@ bool DirectoryExists(const std::string& path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-bool CreateSingleFolder(const std::string& path)
-{
-    return CreateDirectoryA(path.c_str(), nullptr) != 0;
-}
-
 bool IsReparsePoint(const std::string& path)
 {
     const DWORD attributes = GetFileAttributesA(path.c_str());

@@ -26,9 +26,6 @@ bool DirectoryExists(const std::string& path);
 // whether or not what it points at exists.
 bool IsReparsePoint(const std::string& path);
 
-// Creates one folder level; true when the system created it.
-bool CreateSingleFolder(const std::string& path);
-
 // A file with one name, not a folder or a link of any kind: what the
 // installer may merge into.
 bool IsPlainFile(const std::string& path);
