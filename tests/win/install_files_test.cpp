@@ -447,7 +447,7 @@ TEST_F(InstallFilesTest, GroupFolderThatExistedIsStillLoggedFirst)
     EXPECT_EQ(ExpectedLog({.DeskIcon = false}), Log());
 }
 
-TEST_F(InstallFilesTest, ExtractionFailureStopsAfterThePayloadStage)
+TEST_F(InstallFilesTest, ExtractionFailureStopsTheInstallationThere)
 {
     for (int k : {0, 4}) {
         SCOPED_TRACE(k);
@@ -488,6 +488,25 @@ TEST_F(InstallFilesTest, ExtractionFailureStopsAfterThePayloadStage)
         EXPECT_FALSE(PathExists(installDir + "Devices"));
         EXPECT_FALSE(Registered());
     }
+
+    // A device file refused (its bytes not the image's) stops the copy there
+    // too, with what was made already in the log for the uninstaller.
+    TTempDir target;
+    installDir = target / "QOVA\\";
+    choices.FolderText = installDir;
+    state = TSetupState{};
+    user.Asked.clear();
+    user.Answers = {mrOk};
+    const auto failingDevice = [&](const std::string& path, const std::string& resource) {
+        return resource != ProductManifest::DeviceTable[2].ResourceName && ExtractPayload(path, resource);
+    };
+    EXPECT_FALSE(InstallFiles(state, choices, user, failingDevice));
+    ASSERT_EQ(1u, user.Asked.size());
+    EXPECT_EQ("Error decompressing file.", user.Asked[0].Text);
+    EXPECT_TRUE(PathExists(installDir + "Devices\\" + ProductManifest::DeviceTable[1].FileName));
+    EXPECT_FALSE(PathExists(installDir + "Devices\\" + ProductManifest::DeviceTable[3].FileName));
+    EXPECT_NE(std::string::npos, ReadText(installDir + "install.log").find("=" + installDir + "Simulacion\r\n"));
+    EXPECT_TRUE(Registered());
 }
 
 TEST_F(InstallFilesTest, ReinstallOverALockedOrReadOnlyFileChangesNoFile)
