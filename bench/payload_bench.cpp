@@ -259,7 +259,7 @@ int Run(int argc, char** argv)
             state.ProgramIniPath = target + "qova.ini";
             state.SimulatorIniPath = target + "qovasim.ini";
             TInstallChoices choices;
-            choices.FolderText = target + "QOVA";
+            choices.Folder = target + "QOVA";
             TSilentUser user;
             const double start = Seconds();
             installOk &= InstallFiles(state, choices, user);

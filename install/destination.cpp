@@ -85,13 +85,14 @@ std::size_t LongestTargetName()
     return longest;
 }
 
-bool IsAcceptedDestination(const std::string& folder)
+std::string AcceptedDestination(const std::string& text)
 {
+    const std::string folder = DestinationFolder(text);
     if (!IsFullPath(folder))
-        return false;
+        return {};
     // The system resolves "." and ".." before it looks at the disk.
-    const std::string full = FullPathName(folder);
-    if (IncludeTrailingBackslash(full).size() + LongestTargetName() > LongestPath)
-        return false;
-    return !PassesThroughReparsePoint(full);
+    const std::string full = ExcludeTrailingBackslash(FullPathName(folder));
+    if (IncludeTrailingBackslash(full).size() + LongestTargetName() > LongestPath || PassesThroughReparsePoint(full))
+        return {};
+    return full;
 }

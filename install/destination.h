@@ -18,11 +18,13 @@ std::string DestinationFolder(const std::string& text);
 // Anything else would install relative to wherever the installer started.
 bool IsFullPath(const std::string& path);
 
-// Whether the installation may go into the folder (as DestinationFolder
-// gives it): a full path, short enough that its longest target still fits
-// MAX_PATH, and no existing part of it a junction or symbolic link, through
-// which writes made with administrator rights would land elsewhere.
-bool IsAcceptedDestination(const std::string& folder);
+// The folder the installation goes into, from the text of the folder box
+// (as DestinationFolder makes it): its full path, "." and ".." resolved,
+// without trailing backslash; empty when it is not accepted: not a full
+// path, too long for its longest target to fit MAX_PATH, or with an existing
+// part of it a junction or symbolic link, through which writes made with
+// administrator rights would land elsewhere.
+std::string AcceptedDestination(const std::string& text);
 
 // Whether a folder on the way to the full path, the root excepted, is a
 // junction or symbolic link; the walk stops at the first that is missing.

@@ -96,7 +96,7 @@ bool ReportPayloadFailure(IInstallUser& user)
 bool InstallFiles(TSetupState& state, const TInstallChoices& choices, IInstallUser& user,
                   const TExtractFunction& extract)
 {
-    state.InstallDir = IncludeTrailingBackslash(choices.FolderText);
+    state.InstallDir = IncludeTrailingBackslash(choices.Folder);
     const std::size_t devicesRow = static_cast<std::size_t>(choices.LangIndex) * DataFoldersPerLanguage;
     const std::string devicesFolder =
         state.InstallDir + (devicesRow < DataFolderTable.size() ? DataFolderTable[devicesRow] : DataFolderTable[0]);

@@ -177,16 +177,11 @@ TExamination Examine(const std::vector<std::string>& way, bool secured, const st
     return found;
 }
 
-std::string FullFolder(const std::string& folder)
-{
-    return ExcludeTrailingBackslash(FullPathName(folder));
-}
-
 } // namespace
 
 TFolderRefusal RefusedFolder(const std::string& folder)
 {
-    const std::string full = FullFolder(folder);
+    const std::string full = ExcludeTrailingBackslash(folder);
     return Examine(FoldersOnTheWay(full), !IsInsideProgramFiles(full), "").Refusal;
 }
 
@@ -211,8 +206,8 @@ std::string FolderWarning(const TFolderRefusal& refusal)
 
 TInstallFolder::TInstallFolder(const std::string& installDir, const std::string& devicesFolder)
     : secured_(!IsInsideProgramFiles(installDir)),
-      folder_(FullFolder(installDir)),
-      devicesFolder_(FullFolder(devicesFolder)),
+      folder_(ExcludeTrailingBackslash(installDir)),
+      devicesFolder_(ExcludeTrailingBackslash(devicesFolder)),
       way_(FoldersOnTheWay(folder_))
 {
     TExamination found = Examine(way_, secured_, devicesFolder_);

@@ -27,8 +27,9 @@ struct TFolderRefusal {
     unsigned long Error = 0; // the system's code the installation reports
 };
 
-// What keeps the folder from taking the installation, seen without making
-// or changing anything; Reason None when nothing does.
+// What keeps the folder (a full path, as AcceptedDestination gives it) from
+// taking the installation, seen without making or changing anything;
+// Reason None when nothing does.
 TFolderRefusal RefusedFolder(const std::string& folder);
 
 // The folder page's warning for a refusal; "" for one it leaves to the
@@ -40,8 +41,9 @@ std::string FolderWarning(const TFolderRefusal& refusal);
 class TInstallFolder {
 public:
     // Opens, examines and holds every folder on the way that exists, and
-    // the installation folder when it is there. Writes nothing. Raises the
-    // create-file message for the first that fails.
+    // the installation folder when it is there, both given as full paths.
+    // Writes nothing. Raises the create-file message for the first that
+    // fails.
     TInstallFolder(const std::string& installDir, const std::string& devicesFolder);
     TInstallFolder(const TInstallFolder&) = delete;
     TInstallFolder& operator=(const TInstallFolder&) = delete;

@@ -16,12 +16,13 @@ struct TSetupState {
     TLogState Log;                  // the install log's writer and counters
 };
 
-// What the user chose on the wizard's pages.
+// What the user chose on the wizard's pages, each page's check giving its
+// part; the installation takes them from here, never from a control.
 struct TInstallChoices {
-    std::string FolderText;  // FolderEdit
-    bool DeskIcon = true;    // DeskIconCheck
-    bool StartIcon = true;   // StartIconCheck
-    int32_t LangIndex = 0;   // LangCombo: 0 English, 1 Espanol
+    std::string Folder;     // the installation folder, a full path without trailing backslash, accepted
+    bool DeskIcon = true;   // DeskIconCheck
+    bool StartIcon = true;  // StartIconCheck
+    int32_t LangIndex = 0;  // LangCombo: 0 English, 1 Espanol
 };
 
 // What the wizard offers when it first shows.

@@ -117,7 +117,6 @@ void TFormControls::CreateControls(HWND window)
 
     // What the controls hold at start; what depends on the scale comes with it.
     LoadScaledContent();
-    EnableWindow(BackBt.Handle(), FALSE);
 }
 
 void TFormControls::CreateLaterControls(HWND window)

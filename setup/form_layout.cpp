@@ -19,12 +19,13 @@ constexpr DWORD Tabs = WS_CLIPCHILDREN | TCS_BUTTONS | TCS_FIXEDWIDTH | TCS_OWNE
 } // namespace
 
 const TPageSpec FormPages[PageCount] = {
-    {TPage::Welcome, nullptr, &F::EnterWelcome},
-    {TPage::Folder, &F::FolderAccepted, &F::EnterFolder},
-    {TPage::Shortcuts},
-    {TPage::Language},
-    {TPage::Ready, &F::StartInstallation},
-    {TPage::Finish},
+    {TPage::Welcome, wbAll, wbContinue | wbExit},
+    {TPage::Folder, wbAll, wbAll, &F::FolderAccepted},
+    {TPage::Shortcuts, wbAll, wbAll, &F::ShortcutsChosen},
+    {TPage::Language, wbAll, wbAll, &F::LanguageChosen},
+    {TPage::Ready, wbAll, wbAll, &F::StartInstallation},
+    // Reached only by an installation that succeeded: nothing to go back to.
+    {TPage::Finish, wbAll, wbExit},
 };
 
 const TFontSpec FormFonts[] = {

@@ -18,10 +18,21 @@ class TSetupForm;
 enum class TPage { Welcome, Folder, Shortcuts, Language, Ready, Finish, Count };
 inline constexpr int PageCount = static_cast<int>(TPage::Count);
 
+// The wizard's buttons as a page names them, in the manner of a property
+// sheet's wizard button flags.
+enum TWizardButtons : unsigned { wbNone = 0, wbBack = 1, wbContinue = 2, wbExit = 4, wbAll = 7 };
+
+// Everything about one page: coming to show, the page sets the buttons from
+// its row (nothing else does) and runs Enter; Continue runs the page's
+// check, which also gives the choices what the page holds, and moves on
+// only when it passes. A new page is a row here, its control rows and its
+// handlers.
 struct TPageSpec {
-    TPage Page;                                // its tab and sheet
-    bool (TSetupForm::*Continue)() = nullptr;  // done before moving on; false stays on the page
-    void (TSetupForm::*Enter)() = nullptr;     // done whenever the page comes to show
+    TPage Page;                               // its tab and sheet
+    unsigned Shown = wbAll;                   // the buttons it shows...
+    unsigned Enabled = wbAll;                 // ...and of those, the ones that take a click
+    bool (TSetupForm::*Continue)() = nullptr; // false stays on the page
+    void (TSetupForm::*Enter)() = nullptr;
 };
 
 // One row a page, in TPage order.

@@ -64,6 +64,7 @@ TSetupForm::TSetupForm(TInstaller installer) : installer_(std::move(installer))
     CreateFonts();
     SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(Font(TFontRole::Form)), FALSE);
     CreateControls(Handle());
+    SetButtons(FormPages[0].Shown, FormPages[0].Enabled);
 }
 
 void TSetupForm::OnDpiChanged(int dpi, const RECT& suggested)
@@ -175,19 +176,18 @@ void TSetupForm::MoveToPage(TPage page)
     for (HWND sheet : Sheets)
         if (sheet != shown)
             ShowWindow(sheet, SW_HIDE);
-    if (const auto enter = FormPages[static_cast<std::size_t>(page)].Enter)
-        (this->*enter)();
+    const TPageSpec& row = FormPages[static_cast<std::size_t>(page)];
+    SetButtons(row.Shown, row.Enabled);
+    if (row.Enter)
+        (this->*row.Enter)();
 }
 
-TInstallChoices TSetupForm::Choices() const
+void TSetupForm::SetButtons(unsigned shown, unsigned enabled)
 {
-    TInstallChoices choices;
-    choices.FolderText = DestinationFolder(WindowText(FolderEdit));
-    choices.DeskIcon = SendMessageA(DeskIconCheck, BM_GETCHECK, 0, 0) == BST_CHECKED;
-    choices.StartIcon = SendMessageA(StartIconCheck, BM_GETCHECK, 0, 0) == BST_CHECKED;
-    const auto lang = static_cast<int32_t>(SendMessageA(LangCombo, CB_GETCURSEL, 0, 0));
-    choices.LangIndex = lang < 0 ? 0 : lang;
-    return choices;
+    for (const auto& [button, flag] : {std::pair{&BackBt, wbBack}, {&ContinueBt, wbContinue}, {&ExitBt, wbExit}}) {
+        EnableWindow(button->Handle(), (enabled & flag) != 0);
+        ShowWindow(button->Handle(), (shown & flag) ? SW_SHOWNA : SW_HIDE);
+    }
 }
 
 void TSetupForm::ContinueBtClick()
@@ -201,8 +201,9 @@ void TSetupForm::ContinueBtClick()
 
 bool TSetupForm::FolderAccepted()
 {
-    const std::string folder = DestinationFolder(WindowText(FolderEdit));
-    if (!IsAcceptedDestination(folder)) {
+    // Formed once, here: the installation takes this path as it is.
+    const std::string folder = AcceptedDestination(WindowText(FolderEdit));
+    if (folder.empty()) {
         MessageDlg("Please specify destination folder.", TMsgDlgType::Warning, mbOK);
         return false;
     }
@@ -211,6 +212,21 @@ bool TSetupForm::FolderAccepted()
         MessageDlg(warning, TMsgDlgType::Warning, mbOK);
         return false;
     }
+    choices_.Folder = folder;
+    return true;
+}
+
+bool TSetupForm::ShortcutsChosen()
+{
+    choices_.DeskIcon = SendMessageA(DeskIconCheck, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    choices_.StartIcon = SendMessageA(StartIconCheck, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    return true;
+}
+
+bool TSetupForm::LanguageChosen()
+{
+    const auto lang = static_cast<int32_t>(SendMessageA(LangCombo, CB_GETCURSEL, 0, 0));
+    choices_.LangIndex = lang < 0 ? 0 : lang;
     return true;
 }
 
@@ -222,20 +238,10 @@ bool TSetupForm::StartInstallation()
     return false;
 }
 
-void TSetupForm::EnterWelcome()
-{
-    EnableWindow(BackBt.Handle(), FALSE);
-}
-
-void TSetupForm::EnterFolder()
-{
-    EnableWindow(BackBt.Handle(), TRUE);
-}
-
 void TSetupForm::RunInstallation()
 {
-    EnableWindow(ContinueBt.Handle(), FALSE);
-    EnableWindow(BackBt.Handle(), FALSE);
+    // While it runs, and after one that failed, only leaving is left.
+    SetButtons(wbAll, wbExit);
     SetLabelText(StatusLabel, "please wait...");
     // From here until InstallFiles returns, a granted close only marks the
     // window to be closed afterwards: the procedure needs it and the log.
@@ -244,7 +250,7 @@ void TSetupForm::RunInstallation()
     try {
         ProcessMessages();
         if (!closePending_) { // the user may have left before anything was installed
-            succeeded = installer_(State, Choices(), *this);
+            succeeded = installer_(State, choices_, *this);
             returned = true;
         }
     } catch (...) {

@@ -59,12 +59,12 @@ public:
     int MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons) override;
     void ProcessMessages() override;
 
-    // What Continue does on the pages where it does more than move on, and
-    // what showing a page does (the page table's entries).
+    // The pages' checks (the page table's entries): each gives the choices
+    // what its page holds; false stays on the page.
     bool FolderAccepted();
+    bool ShortcutsChosen();
+    bool LanguageChosen();
     bool StartInstallation();
-    void EnterWelcome();
-    void EnterFolder();
 
     TPage Page() const { return page_; }
     TExitState ExitState() const { return exitState_; }
@@ -80,7 +80,9 @@ protected:
 private:
     void OnDpiChanged(int dpi, const RECT& suggested);
     void MoveToPage(TPage page);
-    TInstallChoices Choices() const;
+    // The one place the buttons are set: by the page row, and while the
+    // installation runs.
+    void SetButtons(unsigned shown, unsigned enabled);
     void RunInstallation();
 
     void OnCommand(HWND control, int code);
@@ -93,6 +95,7 @@ private:
     TBackground background_;
     HWND savedFocus_ = nullptr;
     TPage page_ = TPage::Welcome;
+    TInstallChoices choices_;   // what the pages passed so far gave
     TExitState exitState_ = TExitState::MustConfirm;
     bool shown_ = false;
     bool started_ = false;      // the start's choices were made

@@ -66,7 +66,7 @@ TEST_F(SetupFormTest, GoingBackAndForthKeepsTheChoices)
 
     form->ContinueBtClick();
     EXPECT_EQ(1, installs);
-    EXPECT_EQ("E:\\Shows\\QOVA", installedWith.FolderText);
+    EXPECT_EQ("E:\\Shows\\QOVA", installedWith.Folder);
     EXPECT_FALSE(installedWith.DeskIcon);
     EXPECT_TRUE(installedWith.StartIcon);
     EXPECT_EQ(1, installedWith.LangIndex);
@@ -165,7 +165,7 @@ TEST_F(SetupFormTest, FullPathMovesOnAndIsInstalledWithoutItsBlanksAndSlashes)
     EXPECT_TRUE(prompts.Asked.empty());
     ToPage(4);
     form->ContinueBtClick();
-    EXPECT_EQ("C:\\Program Files\\QOVA", installedWith.FolderText);
+    EXPECT_EQ("C:\\Program Files\\QOVA", installedWith.Folder);
 }
 
 TEST_F(SetupFormTest, TabClicksAreRefusedOnEveryPage)

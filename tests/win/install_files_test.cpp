@@ -66,7 +66,7 @@ protected:
         state.ProgramIniPath = settings + "\\qova.ini";
         state.SimulatorIniPath = settings + "\\qovasim.ini";
         installDir = root / "Program Files\\QOVA\\";
-        choices.FolderText = root / "Program Files\\QOVA";
+        choices.Folder = root / "Program Files\\QOVA";
     }
 
     bool Install() { return InstallFiles(state, choices, user); }
@@ -246,7 +246,7 @@ TEST_F(InstallFilesTest, FolderOutsideProgramFilesIsOnlyTheAdministratorsWhoever
     }
     const auto installInto = [&](const std::string& folder) {
         installDir = IncludeTrailingBackslash(folder);
-        choices.FolderText = folder;
+        choices.Folder = folder;
         state = TSetupState{};
         user.Answers = {mrYesToAll};
         return Install();
@@ -335,10 +335,10 @@ TEST_F(InstallFilesTest, LinksOnTheWayAreRefusedAtInstallTime)
     const std::string links = Env("QOVA_TEST_LINKS");
     ASSERT_FALSE(links.empty());
     const std::vector<std::string> target = FolderEntries(links + "\\target");
-    choices.FolderText = links + "\\junction\\QOVA";
+    choices.Folder = links + "\\junction\\QOVA";
     EXPECT_RAISES(CreateFileMessage(links + "\\junction", ERROR_CANT_RESOLVE_FILENAME), Install());
     // A devices folder that is a link, in a folder only administrators change.
-    choices.FolderText = links + "\\planted";
+    choices.Folder = links + "\\planted";
     const std::vector<std::string> planted = FolderEntries(links + "\\planted");
     state = TSetupState{};
     EXPECT_RAISES(CreateFileMessage(links + "\\planted\\Devices", ERROR_CANT_RESOLVE_FILENAME), Install());
@@ -453,7 +453,7 @@ TEST_F(InstallFilesTest, ExtractionFailureStopsTheInstallationThere)
         SCOPED_TRACE(k);
         TTempDir target;
         installDir = target / "QOVA\\";
-        choices.FolderText = installDir;
+        choices.Folder = installDir;
         state = TSetupState{};
         user.Asked.clear();
         user.Answers = {mrOk};
@@ -493,7 +493,7 @@ TEST_F(InstallFilesTest, ExtractionFailureStopsTheInstallationThere)
     // too, with what was made already in the log for the uninstaller.
     TTempDir target;
     installDir = target / "QOVA\\";
-    choices.FolderText = installDir;
+    choices.Folder = installDir;
     state = TSetupState{};
     user.Asked.clear();
     user.Answers = {mrOk};
@@ -571,12 +571,12 @@ TEST_F(InstallFilesTest, SmallDriveWithoutRoomForThePayloadGetsNothingWritten)
     WriteBytes(folder + "QOVA.exe", "the user's QOVA.exe");
 
     installDir = folder;
-    choices.FolderText = drive + "QOVA";
+    choices.Folder = drive + "QOVA";
     EXPECT_RAISES(CreateFileMessage(folder + "QOVA.exe", ERROR_DISK_FULL), Install());
     EXPECT_EQ(std::vector<std::string>{"QOVA.exe"}, FolderEntries(folder)) << "nothing written, not even the log";
     EXPECT_EQ("the user's QOVA.exe", ReadText(folder + "QOVA.exe"));
     EXPECT_FALSE(Registered());
-    choices.FolderText = drive + "New";
+    choices.Folder = drive + "New";
     state = TSetupState{};
     EXPECT_RAISES(CreateFileMessage(drive + "New\\QOVA.exe", ERROR_DISK_FULL), Install());
     EXPECT_FALSE(PathExists(drive + "New")) << "no folder made either";
