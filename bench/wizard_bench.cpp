@@ -104,13 +104,6 @@ bool RunEmptyWindow(const std::string& exe, TRound& round)
     return true;
 }
 
-int Page(HWND pages)
-{
-    DWORD_PTR page = static_cast<DWORD_PTR>(-1);
-    SendMessageTimeoutA(pages, TCM_GETCURSEL, 0, 0, SMTO_ABORTIFHUNG, 5000, &page);
-    return static_cast<int>(page);
-}
-
 bool RunSetup(const std::string& exe, TRound& round)
 {
     TSetupProcess process(exe);
@@ -119,18 +112,18 @@ bool RunSetup(const std::string& exe, TRound& round)
         !WaitUntil([&] { return (main = process.FindMainWindow()) || !process.Running(); }, 60000) || !main)
         return false;
     round.Launch = SecondsSince(process.StartedAt()) * 1000;
-    HWND continueBt = FindControl(main, "Button", "Continue");
-    HWND exitBt = FindControl(main, "Button", "Exit setup");
-    HWND pages = FindControl(main, WC_TABCONTROLA);
+    HWND continueBt = FindControl(main, TControlId::ContinueBt);
+    HWND exitBt = FindControl(main, TControlId::ExitBt);
+    HWND pages = FindControl(main, TControlId::PageControl);
     if (!continueBt || !exitBt || !pages) {
         process.Kill();
         return false;
     }
     Settle(main);
     round.ShownMemory = PeakResidentMiB(process.Process());
-    for (int page = 1; page <= 4; ++page) {
+    for (TPage page : {TPage::Folder, TPage::Shortcuts, TPage::Language, TPage::Ready}) {
         ClickWithMouse(continueBt);
-        if (!WaitUntil([&] { return Page(pages) == page; }, 10000)) {
+        if (!WaitUntil([&] { return ShownPage(pages) == page; }, 10000)) {
             process.Kill();
             return false;
         }
@@ -138,7 +131,7 @@ bool RunSetup(const std::string& exe, TRound& round)
     }
     const LONGLONG start = Now();
     ClickWithMouse(continueBt);
-    if (!WaitUntil([&] { return Page(pages) == 5 && TextOf(exitBt) == "Close"; }, 60000)) {
+    if (!WaitUntil([&] { return ShownPage(pages) == TPage::Finish && TextOf(exitBt) == "Close"; }, 60000)) {
         process.Kill();
         return false;
     }

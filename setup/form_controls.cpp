@@ -16,7 +16,6 @@
 namespace {
 
 constexpr DWORD ChildStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
-constexpr int FirstControlId = 100;
 constexpr int TabSheetId = 90;
 
 TFontHandle MakeFont(const TFontSpec& spec, int dpi)
@@ -63,8 +62,9 @@ HWND TFormControls::ParentWindow(HWND window, TPlace place) const
     return Sheet(place.Page);
 }
 
-void TFormControls::CreateControl(HWND window, const TControlSpec& spec, int id)
+void TFormControls::CreateControl(HWND window, const TControlSpec& spec)
 {
+    const int id = static_cast<int>(spec.Id);
     HWND parent = ParentWindow(window, spec.Place);
     if (spec.Button) {
         TGlyphButton& button = this->*spec.Button;
@@ -102,17 +102,16 @@ void TFormControls::StackControls(const std::vector<TPlace>& places)
 void TFormControls::CreateControls(HWND window)
 {
     // The window's own controls first: the panel and the pages hold the rest.
-    const int id = FirstControlId;
     for (std::size_t i = 0; i < FormLayoutSize; ++i)
         if (FormLayout[i].Place == OnWindow)
-            CreateControl(window, FormLayout[i], id + static_cast<int>(i));
+            CreateControl(window, FormLayout[i]);
     ForwardNotifications(BottomPanel, window);
     ForwardNotifications(PageControl, window);
     CreatePages(window);
     const TPlace first = OnPage(FormPages[0].Page);
     for (std::size_t i = 0; i < FormLayoutSize; ++i)
         if (FormLayout[i].Place == OnBottomPanel || FormLayout[i].Place == first)
-            CreateControl(window, FormLayout[i], id + static_cast<int>(i));
+            CreateControl(window, FormLayout[i]);
     StackControls({OnWindow, OnBottomPanel, first});
 
     // What the controls hold at start; what depends on the scale comes with it.
@@ -124,11 +123,10 @@ void TFormControls::CreateLaterControls(HWND window)
     if (laterMade_)
         return;
     laterMade_ = true;
-    const int id = FirstControlId;
     const TPlace first = OnPage(FormPages[0].Page);
     for (std::size_t i = 0; i < FormLayoutSize; ++i)
         if (FormLayout[i].Place.Kind == TPlace::OnPage && FormLayout[i].Place != first)
-            CreateControl(window, FormLayout[i], id + static_cast<int>(i));
+            CreateControl(window, FormLayout[i]);
     std::vector<TPlace> later;
     for (const TPageSpec& page : FormPages)
         if (OnPage(page.Page) != first)

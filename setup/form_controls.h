@@ -80,7 +80,7 @@ protected:
 private:
     void CreatePages(HWND window);
     void StackControls(const std::vector<TPlace>& places);
-    void CreateControl(HWND window, const TControlSpec& spec, int id);
+    void CreateControl(HWND window, const TControlSpec& spec);
     RECT ControlBounds(const TControlSpec& spec, const std::string& text) const;
     HWND ParentWindow(HWND window, TPlace place) const;
     // Sizes the tabs for dpi_; the page area they leave.

@@ -4,6 +4,7 @@
 // Pixels at 96 DPI.
 #pragma once
 
+#include "setup/form_ids.h"
 #include "setup/glyph_button.h"
 
 #include <windows.h>
@@ -14,9 +15,6 @@
 class TFormControls;
 class TSetupForm;
 
-// The pages, in the order Continue goes through them.
-enum class TPage { Welcome, Folder, Shortcuts, Language, Ready, Finish, Count };
-inline constexpr int PageCount = static_cast<int>(TPage::Count);
 
 // The wizard's buttons as a page names them, in the manner of a property
 // sheet's wizard button flags.
@@ -72,6 +70,7 @@ constexpr TPlace OnPage(TPage page)
 enum class TPaint { Face, Gradient, SunkenEdge, RaisedEdge };
 
 struct TControlSpec {
+    TControlId Id;                                 // its identifier
     HWND TFormControls::*Window = nullptr;         // where the form keeps a standard control...
     TGlyphButton TFormControls::*Button = nullptr; // ...or a graphic push button
     const char* ClassName = nullptr;

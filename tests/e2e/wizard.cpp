@@ -22,35 +22,39 @@ bool TWizard::Start()
         return false;
     }
     LaunchSeconds = SecondsSince(process_.StartedAt());
-    ContinueBt = FindControl(Main, "Button", "Continue");
-    ExitBt = FindControl(Main, "Button", "Exit setup");
-    BackBt = FindControl(Main, "Button", "Back");
-    Pages = FindControl(Main, WC_TABCONTROLA);
-    FolderEdit = FindControl(Main, "Edit");
-    LangCombo = FindControl(Main, "ComboBox");
-    DeskIconCheck = FindControl(Main, "Button", "Create Desktop icon");
-    StartIconCheck = FindControl(Main, "Button", "Create Start menu icon");
-    for (HWND control : {ContinueBt, ExitBt, BackBt, Pages, FolderEdit, LangCombo, DeskIconCheck, StartIconCheck})
-        if (!control) {
-            ADD_FAILURE() << "a control of the window is missing";
-            return false;
-        }
+    // The later pages' controls come once the window is on the screen.
+    const auto findAll = [&] {
+        ContinueBt = FindControl(Main, TControlId::ContinueBt);
+        ExitBt = FindControl(Main, TControlId::ExitBt);
+        BackBt = FindControl(Main, TControlId::BackBt);
+        Pages = FindControl(Main, TControlId::PageControl);
+        FolderEdit = FindControl(Main, TControlId::FolderEdit);
+        LangCombo = FindControl(Main, TControlId::LangCombo);
+        DeskIconCheck = FindControl(Main, TControlId::DeskIconCheck);
+        StartIconCheck = FindControl(Main, TControlId::StartIconCheck);
+        for (HWND control : {ContinueBt, ExitBt, BackBt, Pages, FolderEdit, LangCombo, DeskIconCheck, StartIconCheck})
+            if (!control)
+                return false;
+        return true;
+    };
+    if (!WaitUntil(findAll, 10000)) {
+        ADD_FAILURE() << "a control of the window is missing";
+        return false;
+    }
     Settle(Main);
     return true;
 }
 
-int TWizard::Page() const
+TPage TWizard::Page() const
 {
-    DWORD_PTR page = static_cast<DWORD_PTR>(-1);
-    SendMessageTimeoutA(Pages, TCM_GETCURSEL, 0, 0, SMTO_ABORTIFHUNG, 5000, &page);
-    return static_cast<int>(page);
+    return ShownPage(Pages);
 }
 
-bool TWizard::Next(int expectedPage)
+bool TWizard::Next(TPage expectedPage)
 {
     ClickWithMouse(ContinueBt);
     const bool moved = WaitUntil([&] { return Page() == expectedPage; }, 10000);
-    EXPECT_TRUE(moved) << "page " << Page() << " instead of " << expectedPage;
+    EXPECT_TRUE(moved) << Page() << " instead of " << expectedPage;
     Settle(Main);
     return moved;
 }

@@ -2,6 +2,7 @@
 // and text, driven as a person would drive it.
 #pragma once
 
+#include "page_text.h"
 #include "tests/e2e/wizard_driver.h"
 
 #include <string>
@@ -20,10 +21,10 @@ public:
     bool Start();
 
     // The page shown, as the page control tells it.
-    int Page() const;
+    TPage Page() const;
 
     // Continue, then waits for the page it leads to.
-    bool Next(int expectedPage);
+    bool Next(TPage expectedPage);
 
     // Saves window as QOVA_E2E_OUT\name.bmp.
     void Screenshot(HWND window, const std::string& name) const;

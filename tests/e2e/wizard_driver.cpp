@@ -1,5 +1,7 @@
 #include "tests/e2e/wizard_driver.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <cstring>
 #include <fstream>
@@ -109,6 +111,39 @@ HWND FindControl(HWND parent, const std::string& className, const char* text)
     TSearch search{0, &className, text, nullptr};
     EnumChildWindows(parent, FindChildProc, reinterpret_cast<LPARAM>(&search));
     return search.Found;
+}
+
+namespace {
+
+struct TIdSearch {
+    int Id;
+    HWND Found;
+};
+
+BOOL CALLBACK FindIdProc(HWND window, LPARAM data)
+{
+    auto& search = *reinterpret_cast<TIdSearch*>(data);
+    if (GetDlgCtrlID(window) != search.Id)
+        return TRUE;
+    search.Found = window;
+    return FALSE;
+}
+
+} // namespace
+
+HWND FindControl(HWND wizard, TControlId id)
+{
+    TIdSearch search{static_cast<int>(id), nullptr};
+    EnumChildWindows(wizard, FindIdProc, reinterpret_cast<LPARAM>(&search));
+    return search.Found;
+}
+
+TPage ShownPage(HWND pageControl)
+{
+    DWORD_PTR page = static_cast<DWORD_PTR>(-1);
+    if (!SendMessageTimeoutA(pageControl, TCM_GETCURSEL, 0, 0, SMTO_ABORTIFHUNG, 5000, &page) || page >= PageCount)
+        return TPage::Count;
+    return static_cast<TPage>(page);
 }
 
 TSetupProcess::TSetupProcess(const std::string& exePath)

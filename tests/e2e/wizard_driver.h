@@ -4,6 +4,8 @@
 // own code; everything goes through window messages and the screen.
 #pragma once
 
+#include "setup/form_ids.h"
+
 #include "platform/handle.h"
 
 #include <windows.h>
@@ -27,6 +29,10 @@ std::string TextOf(HWND window);
 
 // The first descendant of parent with that class and, when given, text.
 HWND FindControl(HWND parent, const std::string& className, const char* text = nullptr);
+// The wizard's control of that identifier, wherever in the window it sits.
+HWND FindControl(HWND wizard, TControlId id);
+// The page the wizard's page control shows; Count when it does not answer.
+TPage ShownPage(HWND pageControl);
 
 struct TDialog {
     HWND Window = nullptr;

@@ -237,11 +237,11 @@ TEST_F(WizardEndToEnd, InstallsThroughAllSixPagesThenReinstallsOverIt)
         ASSERT_TRUE(wizard.Start());
         WriteFigure("launch to window shown: " + std::to_string(wizard.LaunchSeconds) + " s");
         EXPECT_EQ("Installation program", TextOf(wizard.Main));
-        EXPECT_EQ(0, wizard.Page());
+        EXPECT_EQ(TPage::Welcome, wizard.Page());
         EXPECT_FALSE(IsWindowEnabled(wizard.BackBt));
         wizard.Screenshot(wizard.Main, "1-welcome");
 
-        ASSERT_TRUE(wizard.Next(1));
+        ASSERT_TRUE(wizard.Next(TPage::Folder));
         EXPECT_TRUE(IsWindowEnabled(wizard.BackBt));
         EXPECT_EQ(installDir, TextOf(wizard.FolderEdit));
         wizard.Screenshot(wizard.Main, "2-folder");
@@ -254,17 +254,17 @@ TEST_F(WizardEndToEnd, InstallsThroughAllSixPagesThenReinstallsOverIt)
         EXPECT_EQ(std::vector<std::string>{"OK"}, warning.ButtonTexts);
         wizard.Screenshot(warning.Window, "2-folder-warning");
         wizard.Answer(warning, "OK");
-        EXPECT_EQ(1, wizard.Page());
+        EXPECT_EQ(TPage::Folder, wizard.Page());
         // Blanks around a full path are dropped.
         const std::string padded = "  " + installDir + " ";
         SendMessageA(wizard.FolderEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(padded.c_str()));
 
-        ASSERT_TRUE(wizard.Next(2));
+        ASSERT_TRUE(wizard.Next(TPage::Shortcuts));
         EXPECT_EQ(BST_CHECKED, SendMessageA(wizard.DeskIconCheck, BM_GETCHECK, 0, 0));
         EXPECT_EQ(BST_CHECKED, SendMessageA(wizard.StartIconCheck, BM_GETCHECK, 0, 0));
         wizard.Screenshot(wizard.Main, "3-shortcuts");
 
-        ASSERT_TRUE(wizard.Next(3));
+        ASSERT_TRUE(wizard.Next(TPage::Language));
         EXPECT_EQ(0, SendMessageA(wizard.LangCombo, CB_GETCURSEL, 0, 0)) << "nothing chosen before: English";
         wchar_t item[64] = {};
         SendMessageW(wizard.LangCombo, CB_GETLBTEXT, 1, reinterpret_cast<LPARAM>(item));
@@ -272,12 +272,12 @@ TEST_F(WizardEndToEnd, InstallsThroughAllSixPagesThenReinstallsOverIt)
         SendMessageA(wizard.LangCombo, CB_SETCURSEL, 1, 0);
         wizard.Screenshot(wizard.Main, "4-language");
 
-        ASSERT_TRUE(wizard.Next(4));
+        ASSERT_TRUE(wizard.Next(TPage::Ready));
         wizard.Screenshot(wizard.Main, "5-ready");
 
         const LONGLONG start = Now();
         ClickWithMouse(wizard.ContinueBt);
-        ASSERT_TRUE(WaitUntil([&] { return wizard.Page() == 5 && TextOf(wizard.ExitBt) == "Close"; }, 60000))
+        ASSERT_TRUE(WaitUntil([&] { return wizard.Page() == TPage::Finish && TextOf(wizard.ExitBt) == "Close"; }, 60000))
             << "no finish page";
         WriteFigure("Continue on the ready page to the finish page: " + std::to_string(SecondsSince(start)) + " s");
         PROCESS_MEMORY_COUNTERS memory{};
@@ -303,9 +303,9 @@ TEST_F(WizardEndToEnd, InstallsThroughAllSixPagesThenReinstallsOverIt)
             WriteBytes(Device(row), "user's own " + std::to_string(row) + "\r\n");
         TWizard wizard(setupExe);
         ASSERT_TRUE(wizard.Start());
-        for (int page = 1; page <= 4; ++page) {
+        for (TPage page : {TPage::Folder, TPage::Shortcuts, TPage::Language, TPage::Ready}) {
             ASSERT_TRUE(wizard.Next(page));
-            if (page == 3) {
+            if (page == TPage::Language) {
                 EXPECT_EQ(1, SendMessageA(wizard.LangCombo, CB_GETCURSEL, 0, 0)) << "the language chosen last time";
             }
         }
@@ -321,7 +321,7 @@ TEST_F(WizardEndToEnd, InstallsThroughAllSixPagesThenReinstallsOverIt)
                 wizard.Screenshot(question.Window, "5-device-question");
             wizard.Answer(question, answers[row]);
         }
-        ASSERT_TRUE(WaitUntil([&] { return wizard.Page() == 5 && TextOf(wizard.ExitBt) == "Close"; }, 60000));
+        ASSERT_TRUE(WaitUntil([&] { return wizard.Page() == TPage::Finish && TextOf(wizard.ExitBt) == "Close"; }, 60000));
         EXPECT_TRUE(wizard.NoDialogOpen()) << "more questions than devices asked about";
         ClickWithMouse(wizard.ExitBt);
         EXPECT_EQ(0, wizard.Exit());
@@ -338,8 +338,8 @@ TEST_F(WizardEndToEnd, ExitOnTheShortcutsPageLeavesOnlyTheSettingsFolder)
     const TDiskSnapshot before = TDiskSnapshot::Take();
     TWizard wizard(setupExe);
     ASSERT_TRUE(wizard.Start());
-    ASSERT_TRUE(wizard.Next(1));
-    ASSERT_TRUE(wizard.Next(2));
+    ASSERT_TRUE(wizard.Next(TPage::Folder));
+    ASSERT_TRUE(wizard.Next(TPage::Shortcuts));
 
     // A close request from the system is refused while leaving is unconfirmed.
     PostMessageA(wizard.Main, WM_CLOSE, 0, 0);
@@ -355,7 +355,7 @@ TEST_F(WizardEndToEnd, ExitOnTheShortcutsPageLeavesOnlyTheSettingsFolder)
     wizard.Screenshot(question.Window, "7-exit-question");
     wizard.Answer(question, "&No");
     EXPECT_TRUE(wizard.NoDialogOpen());
-    EXPECT_EQ(2, wizard.Page());
+    EXPECT_EQ(TPage::Shortcuts, wizard.Page());
     EXPECT_TRUE(IsWindowVisible(wizard.Main));
 
     ClickWithMouse(wizard.ExitBt);
@@ -390,7 +390,7 @@ TEST_F(WizardEndToEnd, FolderEveryoneCouldChangeIsTheAdministratorsOnceInstalled
     WriteBytes(planted + "\\version.dll", "someone's library");
     TWizard wizard(setupExe);
     ASSERT_TRUE(wizard.Start());
-    ASSERT_TRUE(wizard.Next(1));
+    ASSERT_TRUE(wizard.Next(TPage::Folder));
     const auto refused = [&](const std::string& text, const std::string& expected, const char* screenshot) {
         SendMessageA(wizard.FolderEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
         ClickWithMouse(wizard.ContinueBt);
@@ -399,7 +399,7 @@ TEST_F(WizardEndToEnd, FolderEveryoneCouldChangeIsTheAdministratorsOnceInstalled
         EXPECT_EQ(expected, warning.Text);
         wizard.Screenshot(warning.Window, screenshot);
         wizard.Answer(warning, "OK");
-        EXPECT_EQ(1, wizard.Page());
+        EXPECT_EQ(TPage::Folder, wizard.Page());
     };
     refused(shared,
             "Users other than administrators can change \"" + shared +
@@ -412,10 +412,10 @@ TEST_F(WizardEndToEnd, FolderEveryoneCouldChangeIsTheAdministratorsOnceInstalled
     EXPECT_EQ((std::vector<std::string>{"install.log", "version.dll"}), FolderEntries(planted));
 
     SendMessageA(wizard.FolderEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(folder.c_str()));
-    for (int page = 2; page <= 4; ++page)
+    for (TPage page : {TPage::Shortcuts, TPage::Language, TPage::Ready})
         ASSERT_TRUE(wizard.Next(page));
     ClickWithMouse(wizard.ContinueBt);
-    ASSERT_TRUE(WaitUntil([&] { return wizard.Page() == 5 && TextOf(wizard.ExitBt) == "Close"; }, 60000));
+    ASSERT_TRUE(WaitUntil([&] { return wizard.Page() == TPage::Finish && TextOf(wizard.ExitBt) == "Close"; }, 60000));
     ClickWithMouse(wizard.ExitBt);
     EXPECT_EQ(0, wizard.Exit());
 
@@ -480,9 +480,9 @@ TEST_F(WizardEndToEnd, RunKilledWhileItExtractsIsSetRightByTheNext)
     const auto run = [&](int kill) {
         TWizard wizard(setupExe);
         EXPECT_TRUE(wizard.Start());
-        EXPECT_TRUE(wizard.Next(1));
+        EXPECT_TRUE(wizard.Next(TPage::Folder));
         SendMessageA(wizard.FolderEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(folder.c_str()));
-        for (int page = 2; page <= 4; ++page)
+        for (TPage page : {TPage::Shortcuts, TPage::Language, TPage::Ready})
             EXPECT_TRUE(wizard.Next(page));
         const auto extracted = [&] {
             int count = 0;
@@ -505,7 +505,7 @@ TEST_F(WizardEndToEnd, RunKilledWhileItExtractsIsSetRightByTheNext)
                 TDialog question;
                 if (wizard.Process().FindDialog(question))
                     wizard.Answer(question, "Yes to &All");
-                return wizard.Page() == 5 && TextOf(wizard.ExitBt) == "Close";
+                return wizard.Page() == TPage::Finish && TextOf(wizard.ExitBt) == "Close";
             },
             60000));
         ClickWithMouse(wizard.ExitBt);
@@ -539,7 +539,7 @@ TEST_F(WizardEndToEnd, DrawnAtTheDisplaysScale)
     EXPECT_EQ(MulDiv(380, dpi, 96), client.right);
     EXPECT_EQ(MulDiv(226, dpi, 96), client.bottom);
     wizard.Screenshot(wizard.Main, "1-welcome");
-    ASSERT_TRUE(wizard.Next(1));
+    ASSERT_TRUE(wizard.Next(TPage::Folder));
     wizard.Screenshot(wizard.Main, "2-folder");
     ClickWithMouse(wizard.ExitBt);
     wizard.Answer(wizard.Dialog(), "&Yes");
@@ -602,7 +602,7 @@ TEST_F(WizardEndToEnd, DllsPlantedBesideTheInstallerAreNotLoaded)
     EXPECT_FALSE(TFileHandle(CreateFileA(exe.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                          nullptr, OPEN_EXISTING, 0, nullptr)));
     // Hovering and moving on make the window draw its glyphs and pages.
-    ASSERT_TRUE(wizard.Next(1));
+    ASSERT_TRUE(wizard.Next(TPage::Folder));
     ClickWithMouse(wizard.BackBt);
     Settle(wizard.Main);
     char windows[MAX_PATH] = {};

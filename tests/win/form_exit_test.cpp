@@ -27,7 +27,7 @@ namespace {
 TEST_F(SetupFormTest, FinishedAfterASuccessfulInstallation)
 {
     Open();
-    ToPage(4);
+    ToPage(TPage::Ready);
     script = [this](TSetupState& state, const TInstallChoices&, IInstallUser&) {
         // While it runs: Installing, buttons off, the notice changed.
         EXPECT_FALSE(Enabled(form->ContinueBt.Handle()));
@@ -40,7 +40,7 @@ TEST_F(SetupFormTest, FinishedAfterASuccessfulInstallation)
     };
     form->ContinueBtClick();
     EXPECT_EQ(1, installs);
-    ExpectOnPage(5);
+    ExpectOnPage(TPage::Finish);
     EXPECT_EQ(TExitState::InstallationReturned, form->ExitState());
     EXPECT_EQ("Close", WindowText(form->ExitBt.Handle()));
     EXPECT_FALSE(Enabled(form->ContinueBt.Handle()));
@@ -60,10 +60,10 @@ TEST_F(SetupFormTest, FinishedAfterASuccessfulInstallation)
 TEST_F(SetupFormTest, FailedInstallationStaysOnTheReadyPageAndClosesWithoutAQuestion)
 {
     Open();
-    ToPage(4);
+    ToPage(TPage::Ready);
     script = [](TSetupState&, const TInstallChoices&, IInstallUser&) { return false; };
     form->ContinueBtClick();
-    ExpectOnPage(4);
+    ExpectOnPage(TPage::Ready);
     EXPECT_EQ("please wait...", WindowText(form->StatusLabel));
     EXPECT_EQ(TExitState::InstallationReturned, form->ExitState());
     EXPECT_EQ("Close", WindowText(form->ExitBt.Handle()));
@@ -80,14 +80,14 @@ TEST_F(SetupFormTest, FailedInstallationStaysOnTheReadyPageAndClosesWithoutAQues
 TEST_F(SetupFormTest, InterruptedInstallationIsReportedAndStillAsksOnExit)
 {
     Open();
-    ToPage(4);
+    ToPage(TPage::Ready);
     script = [](TSetupState&, const TInstallChoices&, IInstallUser&) -> bool {
         throw EFCreateError("C:\\QOVA\\QOVA.exe", "Access is denied");
     };
     SendCommand(form->ContinueBt); // through the window procedure, as a click
     ASSERT_EQ(1u, reports.size());
     EXPECT_EQ("Cannot create file \"C:\\QOVA\\QOVA.exe\". Access is denied.", reports[0]);
-    ExpectOnPage(4);
+    ExpectOnPage(TPage::Ready);
     EXPECT_EQ(TExitState::MustConfirm, form->ExitState());
     EXPECT_EQ("Exit setup", WindowText(form->ExitBt.Handle()));
     EXPECT_FALSE(Enabled(form->ContinueBt.Handle()));
@@ -107,9 +107,9 @@ TEST_F(SetupFormTest, InterruptedInstallationIsReportedAndStillAsksOnExit)
 
 // ---- Leaving before the installation ----
 
-TEST_F(SetupFormTest, ExitIsAskedOnPagesZeroToFourAndOnlyYesLeaves)
+TEST_F(SetupFormTest, ExitIsAskedOnEveryPageBeforeTheFinishAndOnlyYesLeaves)
 {
-    for (int page = 0; page <= 4; ++page) {
+    for (TPage page : BeforeFinish) {
         SCOPED_TRACE(page);
         Open();
         ToPage(page);
@@ -125,7 +125,7 @@ TEST_F(SetupFormTest, ExitIsAskedOnPagesZeroToFourAndOnlyYesLeaves)
             EXPECT_TRUE(IsWindowVisible(form->Handle()));
             ExpectOnPage(page);
             EXPECT_EQ(TExitState::MustConfirm, form->ExitState());
-            EXPECT_EQ(page > 0, Enabled(form->BackBt.Handle()));
+            EXPECT_EQ(page > TPage::Welcome, Enabled(form->BackBt.Handle()));
             EXPECT_FALSE(TakeQuit());
         }
         prompts.Answers = {mrYes};
@@ -143,7 +143,7 @@ TEST_F(SetupFormTest, ExitIsAskedOnPagesZeroToFourAndOnlyYesLeaves)
 TEST_F(SetupFormTest, SystemCloseAndShutdownQueryAreRefusedWhileTheExitStateIsZero)
 {
     Open();
-    for (int page = 0; page <= 4; ++page) {
+    for (TPage page : BeforeFinish) {
         ToPage(page);
         SendMessageA(form->Handle(), WM_CLOSE, 0, 0);
         SendMessageA(form->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
@@ -164,7 +164,7 @@ TEST_F(SetupFormTest, SystemCloseAndShutdownQueryAreRefusedWhileTheExitStateIsZe
 TEST_F(SetupFormTest, ExitConfirmedDuringTheInstallationClosesRightAfterItReturns)
 {
     Open();
-    ToPage(4);
+    ToPage(TPage::Ready);
     bool checked = false;
     script = [&](TSetupState& state, const TInstallChoices&, IInstallUser& user) {
         state.Log.InstallLog = std::make_unique<TInstallLog>(appData / "install.log");
@@ -188,7 +188,7 @@ TEST_F(SetupFormTest, ExitConfirmedDuringTheInstallationClosesRightAfterItReturn
     };
     form->ContinueBtClick();
     EXPECT_TRUE(checked);
-    ExpectOnPage(5);
+    ExpectOnPage(TPage::Finish);
     EXPECT_EQ("Close", WindowText(form->ExitBt.Handle()));
     EXPECT_TRUE(form->Closed());
     EXPECT_FALSE(form->Installing());
@@ -200,7 +200,7 @@ TEST_F(SetupFormTest, ExitConfirmedDuringTheInstallationClosesRightAfterItReturn
 TEST_F(SetupFormTest, ExitRefusedOrSystemCloseDuringTheInstallationChangesNothing)
 {
     Open();
-    ToPage(4);
+    ToPage(TPage::Ready);
     script = [&](TSetupState&, const TInstallChoices&, IInstallUser& user) {
         PostMessageA(form->Handle(), WM_CLOSE, 0, 0); // from the task bar: exit state 0, refused
         PostMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(form->ExitBt.Handle()), BN_CLICKED),
@@ -212,7 +212,7 @@ TEST_F(SetupFormTest, ExitRefusedOrSystemCloseDuringTheInstallationChangesNothin
     };
     form->ContinueBtClick();
     Application::ProcessMessages();
-    ExpectOnPage(5);
+    ExpectOnPage(TPage::Finish);
     EXPECT_FALSE(form->Closed());
     EXPECT_EQ(TExitState::InstallationReturned, form->ExitState());
     EXPECT_FALSE(TakeQuit());
@@ -221,7 +221,7 @@ TEST_F(SetupFormTest, ExitRefusedOrSystemCloseDuringTheInstallationChangesNothin
 TEST_F(SetupFormTest, ExitConfirmedBeforeTheProcedureStartsInstallsNothing)
 {
     Open();
-    ToPage(4);
+    ToPage(TPage::Ready);
     // Queued before Continue, handled in its first pass over pending messages.
     PostMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(form->ExitBt.Handle()), BN_CLICKED),
                  reinterpret_cast<LPARAM>(form->ExitBt.Handle()));
@@ -235,7 +235,7 @@ TEST_F(SetupFormTest, ExitConfirmedBeforeTheProcedureStartsInstallsNothing)
 TEST_F(SetupFormTest, ExitConfirmedDuringAnInterruptedInstallationClosesAfterTheReport)
 {
     Open();
-    ToPage(4);
+    ToPage(TPage::Ready);
     script = [&](TSetupState&, const TInstallChoices&, IInstallUser& user) -> bool {
         PostMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(form->ExitBt.Handle()), BN_CLICKED),
                      reinterpret_cast<LPARAM>(form->ExitBt.Handle()));
@@ -351,7 +351,7 @@ TEST_F(SetupFormTest, RealExitQuestionEscapeAndCloseBoxStayEnterLeaves)
 {
     SetMessageDlgHook({});
     Open();
-    ToPage(2);
+    ToPage(TPage::Shortcuts);
     {
         TWindowWatch watch("Warning", [](HWND dialog) { PostKey(dialog, VK_ESCAPE); });
         form->ExitBtClick();
@@ -365,7 +365,7 @@ TEST_F(SetupFormTest, RealExitQuestionEscapeAndCloseBoxStayEnterLeaves)
     }
     EXPECT_FALSE(form->Closed());
     EXPECT_EQ(TExitState::MustConfirm, form->ExitState());
-    ExpectOnPage(2);
+    ExpectOnPage(TPage::Shortcuts);
     EXPECT_TRUE(Enabled(form->Handle())) << "enabled again after the dialog";
     {
         TWindowWatch watch("Warning", [](HWND dialog) { PostKey(dialog, VK_RETURN); });

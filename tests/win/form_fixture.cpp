@@ -83,30 +83,35 @@ TSetupForm& SetupFormTest::Open()
     return *form;
 }
 
-void SetupFormTest::ToPage(int page)
+void SetupFormTest::ToPage(TPage page)
 {
-    while (static_cast<int>(form->Page()) < page)
-        form->ContinueBtClick();
-    ASSERT_EQ(page, static_cast<int>(form->Page()));
+    while (form->Page() < page) {
+        const TPage before = form->Page();
+        HWND continueBt = form->ContinueBt.Handle();
+        ASSERT_TRUE(Enabled(continueBt) && IsWindowVisible(continueBt)) << "Continue cannot be clicked on " << before;
+        ClickCentre(continueBt);
+        ASSERT_NE(before, form->Page()) << "the page " << before << " refused to move on";
+    }
+    ASSERT_EQ(page, form->Page());
 }
 
-int SetupFormTest::VisiblePage() const
+TPage SetupFormTest::VisiblePage() const
 {
-    int shown = -1;
+    TPage shown = TPage::Count;
     for (int i = 0; i < PageCount; ++i) {
         // The page's own flag: after a close the whole window is hidden.
-        if (GetWindowLongPtrA(form->Sheets[i], GWL_STYLE) & WS_VISIBLE) {
-            EXPECT_EQ(-1, shown) << "two pages shown";
-            shown = i;
+        if (GetWindowLongPtrA(form->Sheet(static_cast<TPage>(i)), GWL_STYLE) & WS_VISIBLE) {
+            EXPECT_EQ(TPage::Count, shown) << "two pages shown";
+            shown = static_cast<TPage>(i);
         }
     }
     return shown;
 }
 
-void SetupFormTest::ExpectOnPage(int page) const
+void SetupFormTest::ExpectOnPage(TPage page) const
 {
-    EXPECT_EQ(page, static_cast<int>(form->Page()));
-    EXPECT_EQ(page, SendMessageA(form->PageControl, TCM_GETCURSEL, 0, 0));
+    EXPECT_EQ(page, form->Page());
+    EXPECT_EQ(static_cast<int>(page), SendMessageA(form->PageControl, TCM_GETCURSEL, 0, 0));
     EXPECT_EQ(page, VisiblePage());
 }
 

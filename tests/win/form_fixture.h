@@ -3,6 +3,7 @@
 // installation is a script, the registry a scratch copy.
 #pragma once
 
+#include "page_text.h"
 #include "setup/setup_form.h"
 #include "test_support.h"
 
@@ -18,6 +19,10 @@ inline constexpr const char* ShellFolders = "Software\\Microsoft\\Windows\\Curre
 inline constexpr const char* NtVersionKey = "Software\\Microsoft\\Windows NT\\CurrentVersion";
 inline constexpr const char* ExitQuestion = "Installation not completed, really exit now?";
 inline constexpr const char* FolderWarning = "Please specify destination folder.";
+
+// The pages a person goes through before the installation.
+inline constexpr TPage BeforeFinish[] = {TPage::Welcome, TPage::Folder, TPage::Shortcuts, TPage::Language,
+                                         TPage::Ready};
 
 std::string ClassOf(HWND window);
 bool Enabled(HWND window);
@@ -35,11 +40,13 @@ protected:
 
     // Creates and shows the form; its installation runs `script` (success when empty).
     TSetupForm& Open();
-    // Continue until the page is shown.
-    void ToPage(int page);
-    int VisiblePage() const;
-    // Page index, selected tab and shown page agree.
-    void ExpectOnPage(int page) const;
+    // Clicks Continue, as a person would, until the page is shown; fails at
+    // once when the button is disabled or hidden, or the page stays.
+    void ToPage(TPage page);
+    // The page whose sheet shows; Count when none does.
+    TPage VisiblePage() const;
+    // The form's page, the selected tab and the shown page agree.
+    void ExpectOnPage(TPage page) const;
     // A click on the button as the window procedure gets it.
     void SendCommand(const TGlyphButton& button);
 

@@ -21,24 +21,24 @@ namespace {
 TEST_F(SetupFormTest, ContinueAndBackWalkThePagesAndSetBack)
 {
     Open();
-    form->BackBtClick(); // nothing on page 0
-    ExpectOnPage(0);
+    form->BackBtClick(); // nothing before the welcome page
+    ExpectOnPage(TPage::Welcome);
     EXPECT_FALSE(Enabled(form->BackBt.Handle()));
 
     form->ContinueBtClick();
-    ExpectOnPage(1);
+    ExpectOnPage(TPage::Folder);
     EXPECT_TRUE(Enabled(form->BackBt.Handle()));
     form->BackBtClick();
-    ExpectOnPage(0);
+    ExpectOnPage(TPage::Welcome);
     EXPECT_FALSE(Enabled(form->BackBt.Handle()));
 
-    for (int page = 1; page <= 4; ++page) {
+    for (TPage page : {TPage::Folder, TPage::Shortcuts, TPage::Language, TPage::Ready}) {
         form->ContinueBtClick();
         ExpectOnPage(page);
         EXPECT_TRUE(Enabled(form->BackBt.Handle())) << page;
         EXPECT_TRUE(Enabled(form->ContinueBt.Handle())) << page;
     }
-    for (int page = 3; page >= 1; --page) {
+    for (TPage page : {TPage::Language, TPage::Shortcuts, TPage::Folder}) {
         form->BackBtClick();
         ExpectOnPage(page);
         EXPECT_TRUE(Enabled(form->BackBt.Handle())) << page;
@@ -51,15 +51,15 @@ TEST_F(SetupFormTest, ContinueAndBackWalkThePagesAndSetBack)
 TEST_F(SetupFormTest, GoingBackAndForthKeepsTheChoices)
 {
     Open();
-    ToPage(1);
+    ToPage(TPage::Folder);
     SetWindowTextA(form->FolderEdit, "E:\\Shows\\QOVA");
-    ToPage(3);
+    ToPage(TPage::Language);
     SendMessageA(form->LangCombo, CB_SETCURSEL, 1, 0);
     form->BackBtClick();
     SendMessageA(form->DeskIconCheck, BM_SETCHECK, BST_UNCHECKED, 0);
-    while (static_cast<int>(form->Page()) > 0)
+    while (form->Page() > TPage::Welcome)
         form->BackBtClick();
-    ToPage(4);
+    ToPage(TPage::Ready);
     EXPECT_EQ("E:\\Shows\\QOVA", WindowText(form->FolderEdit));
     EXPECT_EQ(BST_UNCHECKED, SendMessageA(form->DeskIconCheck, BM_GETCHECK, 0, 0));
     EXPECT_EQ(1, SendMessageA(form->LangCombo, CB_GETCURSEL, 0, 0));
@@ -75,7 +75,7 @@ TEST_F(SetupFormTest, GoingBackAndForthKeepsTheChoices)
 TEST_F(SetupFormTest, FolderThatIsNotAFullPathIsRefusedWithAWarning)
 {
     Open();
-    ToPage(1);
+    ToPage(TPage::Folder);
     // The longest target, Dispositivos\20000.qdev, must still fit MAX_PATH.
     const std::string tooLong = "C:\\" + std::string(233, 'q');
     std::vector<std::string> refused{"", " ", "   \t ", "Program Files\\QOVA", "\\QOVA", "C:QOVA", "C:",
@@ -94,7 +94,7 @@ TEST_F(SetupFormTest, FolderThatIsNotAFullPathIsRefusedWithAWarning)
         EXPECT_EQ(FolderWarning, prompts.Asked[0].Text);
         EXPECT_EQ(TMsgDlgType::Warning, prompts.Asked[0].Type);
         EXPECT_EQ(static_cast<unsigned>(mbOK), prompts.Asked[0].Buttons);
-        ExpectOnPage(1);
+        ExpectOnPage(TPage::Folder);
         EXPECT_EQ(text, WindowText(form->FolderEdit));
         EXPECT_TRUE(Enabled(form->BackBt.Handle()));
     }
@@ -103,14 +103,14 @@ TEST_F(SetupFormTest, FolderThatIsNotAFullPathIsRefusedWithAWarning)
 TEST_F(SetupFormTest, FolderOthersCanChangeIsRefusedWithAWarningThatNamesIt)
 {
     Open();
-    ToPage(1);
+    ToPage(TPage::Folder);
     TTempDir shared;
     MakeWritableByEveryone(shared.Path());
     // Empty, it is made afresh as the installer's; holding anything, it is
     // refused, and so is a new folder in it, which anyone could move away.
     SetWindowTextA(form->FolderEdit, shared.Path().c_str());
     form->ContinueBtClick();
-    ExpectOnPage(2);
+    ExpectOnPage(TPage::Shortcuts);
     EXPECT_TRUE(prompts.Asked.empty());
     form->BackBtClick();
     WriteBytes(shared / "notes.txt", "everyone's");
@@ -120,7 +120,7 @@ TEST_F(SetupFormTest, FolderOthersCanChangeIsRefusedWithAWarningThatNamesIt)
         prompts.Asked.clear();
         prompts.Answers = {mrOk};
         form->ContinueBtClick();
-        ExpectOnPage(1);
+        ExpectOnPage(TPage::Folder);
         ASSERT_EQ(1u, prompts.Asked.size()) << text;
         EXPECT_EQ("Users other than administrators can change \"" + folder +
                       "\", so the programs installed there would not be safe. Please choose another folder.",
@@ -137,7 +137,7 @@ TEST_F(SetupFormTest, FolderOthersCanChangeIsRefusedWithAWarningThatNamesIt)
     prompts.Asked.clear();
     prompts.Answers = {mrOk};
     form->ContinueBtClick();
-    ExpectOnPage(1);
+    ExpectOnPage(TPage::Folder);
     ASSERT_EQ(1u, prompts.Asked.size());
     EXPECT_EQ("\"" + foundFolder + "\" already holds \"version.dll\", which is not from an installation of Qovarium. "
               "Please choose an empty or new folder, or the folder of an earlier installation.",
@@ -151,19 +151,19 @@ TEST_F(SetupFormTest, FolderOthersCanChangeIsRefusedWithAWarningThatNamesIt)
 TEST_F(SetupFormTest, FullPathMovesOnAndIsInstalledWithoutItsBlanksAndSlashes)
 {
     Open();
-    ToPage(1);
+    ToPage(TPage::Folder);
     const std::string longest = "C:\\" + std::string(232, 'q');
     for (const std::string& text : {std::string("\\\\server\\share\\QOVA"), std::string("  d:\\QOVA "), longest,
                                     Env("QOVA_TEST_LINKS") + "\\junction\\..\\target\\QOVA",
                                     std::string("C:/QOVA"), std::string(" C:/Program Files\\QOVA\t")}) {
         SetWindowTextA(form->FolderEdit, text.c_str());
         form->ContinueBtClick();
-        ExpectOnPage(2);
+        ExpectOnPage(TPage::Shortcuts);
         EXPECT_EQ(text, WindowText(form->FolderEdit)) << "the field itself is left as typed";
         form->BackBtClick();
     }
     EXPECT_TRUE(prompts.Asked.empty());
-    ToPage(4);
+    ToPage(TPage::Ready);
     form->ContinueBtClick();
     EXPECT_EQ("C:\\Program Files\\QOVA", installedWith.Folder);
 }
@@ -174,25 +174,25 @@ TEST_F(SetupFormTest, TabClicksAreRefusedOnEveryPage)
     bool allow = true;
     form->PageControlChanging(allow);
     EXPECT_FALSE(allow);
-    for (int page = 0; page <= 4; ++page) {
+    for (TPage page : BeforeFinish) {
         ToPage(page);
-        for (int tab = 0; tab < 6; ++tab) {
+        for (int tab = 0; tab < PageCount; ++tab) {
             const RECT rect = TabRect(form->PageControl, tab);
             Click(form->PageControl, (rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
             ExpectOnPage(page);
         }
     }
     form->ContinueBtClick(); // installs: Finished
-    ExpectOnPage(5);
+    ExpectOnPage(TPage::Finish);
     const RECT rect = TabRect(form->PageControl, 2);
     Click(form->PageControl, (rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
-    ExpectOnPage(5);
+    ExpectOnPage(TPage::Finish);
 }
 
 TEST_F(SetupFormTest, GraphicButtonsActOnClicksButKeepNoFocus)
 {
     Open();
-    ToPage(1);
+    ToPage(TPage::Folder);
     SetFocus(form->FolderEdit);
     int browsed = 0;
     SetFolderBrowserHook([&](const std::string&, std::string&) {
@@ -203,7 +203,7 @@ TEST_F(SetupFormTest, GraphicButtonsActOnClicksButKeepNoFocus)
     EXPECT_EQ(1, browsed);
     EXPECT_EQ(form->FolderEdit, GetFocus());
     ClickCentre(form->ContinueBt.Handle());
-    ExpectOnPage(2);
+    ExpectOnPage(TPage::Shortcuts);
     // Leaving the page moved the focus onto the new page's first control.
     EXPECT_EQ(form->DeskIconCheck, GetFocus());
     SetFocus(form->BackBt.Handle());
@@ -213,13 +213,13 @@ TEST_F(SetupFormTest, GraphicButtonsActOnClicksButKeepNoFocus)
     SendMessageA(form->ContinueBt.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
     SendMessageA(form->ContinueBt.Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
     SendMessageA(form->ContinueBt.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
-    ExpectOnPage(4);
+    ExpectOnPage(TPage::Ready);
 }
 
 TEST_F(SetupFormTest, BrowserResultGetsTheShortNameAppended)
 {
     Open();
-    ToPage(1);
+    ToPage(TPage::Folder);
     std::vector<std::string> titles;
     std::deque<std::pair<bool, std::string>> picks{{true, "C:\\"}, {true, "D:\\Shows\\QOVA"}, {false, "X:\\"}};
     SetFolderBrowserHook([&](const std::string& title, std::string& path) {

@@ -159,7 +159,7 @@ TEST_F(SetupFormTest, FormShowFillsTheWindowAndResetsTheState)
     EXPECT_EQ(config + "qova.ini", form->State.ProgramIniPath);
     EXPECT_EQ(config + "qovasim.ini", form->State.SimulatorIniPath);
     EXPECT_TRUE(PathExists(config));
-    EXPECT_EQ(0, static_cast<int>(form->Page()));
+    EXPECT_EQ(TPage::Welcome, form->Page());
     EXPECT_EQ(1, form->State.Log.FileCounter);
     EXPECT_EQ(1, form->State.Log.FolderCounter);
     EXPECT_FALSE(form->State.Log.InstallLog);
@@ -178,7 +178,7 @@ TEST_F(SetupFormTest, FormShowFillsTheWindowAndResetsTheState)
     EXPECT_EQ("Back", WindowText(form->BackBt.Handle()));
     EXPECT_TRUE(Enabled(form->ContinueBt.Handle()));
     EXPECT_FALSE(Enabled(form->BackBt.Handle()));
-    ExpectOnPage(0);
+    ExpectOnPage(TPage::Welcome);
 
     // The folder button's tooltip.
     HWND tips = nullptr;
@@ -187,7 +187,7 @@ TEST_F(SetupFormTest, FormShowFillsTheWindowAndResetsTheState)
     char tipText[80] = "";
     TTTOOLINFOA tool{};
     tool.cbSize = sizeof tool;
-    tool.hwnd = form->Sheets[1];
+    tool.hwnd = form->Sheet(TPage::Folder);
     tool.uId = reinterpret_cast<UINT_PTR>(form->SelectFolderBt.Handle());
     tool.lpszText = tipText;
     SendMessageA(tips, TTM_GETTEXTA, sizeof tipText, reinterpret_cast<LPARAM>(&tool));
@@ -244,7 +244,7 @@ TEST_F(SetupFormTest, FailingFormShowIsReportedAndLeavesTheStartValues)
     // ...and the counters still have their start values.
     EXPECT_EQ(1, form->State.Log.FileCounter);
     EXPECT_EQ(1, form->State.Log.FolderCounter);
-    EXPECT_EQ(0, static_cast<int>(form->Page()));
+    EXPECT_EQ(TPage::Welcome, form->Page());
 }
 
 TEST_F(SetupFormTest, TheLaterPagesAreMadeOnceTheWindowIsUpWithWhatTheStartGaveThem)
@@ -442,7 +442,7 @@ TEST_F(SetupFormTest, LaidOutForTheDisplaysDpi)
 TEST_F(SetupFormTest, MovedToAMonitorOfAnotherScaleItLaysItselfOutAgain)
 {
     Open();
-    ToPage(1);
+    ToPage(TPage::Folder);
     const int start = form->Dpi();
     for (int dpi : {144, 120, 192, start}) {
         // The suggested rectangle the system sends: the same client area, scaled.
@@ -457,7 +457,7 @@ TEST_F(SetupFormTest, MovedToAMonitorOfAnotherScaleItLaysItselfOutAgain)
         EXPECT_EQ(10, frame.left);
         EXPECT_EQ(20, frame.top);
         ExpectLaidOutFor(*form, dpi);
-        ExpectOnPage(1);
+        ExpectOnPage(TPage::Folder);
     }
 }
 
