@@ -3,7 +3,7 @@ enable_language(RC)
 include(ExternalProject)
 
 set(QOVA_PAYLOAD_DIR "" CACHE PATH
-    "Folder holding the 21 payload files under their installed names; empty builds the stand-ins")
+    "Folder holding the payload files the manifest lists, under their installed names; empty builds the stand-ins")
 find_program(ZOPFLI_EXECUTABLE zopfli)
 
 # Our own code: strict warnings, no build paths in the binaries.

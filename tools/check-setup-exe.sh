@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Checks what ships: a PE32 i386 GUI program that needs no DLL beyond the
-# system's, with its manifest, version resource and the 21 payload resources.
+# system's, with its manifest, version resource and one payload resource a
+# row of the product manifest.
 # Its static imports are KnownDLLs, which the loader takes from the system
 # folder whatever lies beside the program, and comctl32, which the manifest
 # binds to the side-by-side store; anything else would be searched for in the
@@ -24,7 +25,11 @@ while read -r dll; do
 done < <(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$dump")
 list=$(wrestool -l "$exe")
 binaries=$(grep -c "^--type='BINARY'" <<<"$list" || true)
-[ "$binaries" -eq 21 ] || fail "$binaries resources of type BINARY, not 21"
+# One a row of the manifest's payload and device tables.
+rows=$(awk '/(PayloadTable|DeviceTable)\{\{/ {inside = 1; next} /^\}\};/ {inside = 0} inside && /^ *\{"/ {n++} END {print n + 0}' \
+  "$(dirname "$0")/../engine/product_manifest.h")
+[ "$rows" -gt 0 ] || fail "no payload rows found in the manifest"
+[ "$binaries" -eq "$rows" ] || fail "$binaries resources of type BINARY, not the manifest's $rows"
 grep -q "^--type=14 --name='MAINICON'" <<<"$list" || fail "no MAINICON"
 grep -q "^--type=16 --name=1 " <<<"$list" || fail "no version resource"
 manifest=$(wrestool -x --raw --type=24 --name=1 "$exe")

@@ -476,7 +476,8 @@ int main(int argc, char** argv)
         for (const auto& row : ProductManifest::DeviceTable)
             names.emplace_back(row.FileName);
         if (names.size() != std::size(VendorFiles))
-            throw std::runtime_error("the manifest lists " + std::to_string(names.size()) + " files, not 21");
+            throw std::runtime_error("the manifest lists " + std::to_string(names.size()) + " files, not " +
+                                     std::to_string(std::size(VendorFiles)));
         uint64_t inflated = 0, level1 = 0, vendorLevel1 = 0;
         std::printf("%-15s %10s %10s %10s\n", "vendor-shaped", "inflated", "level 1", "vendor's");
         for (const TVendorFile& file : VendorFiles) {

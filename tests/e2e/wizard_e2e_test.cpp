@@ -3,6 +3,8 @@
 // run-e2e.sh); the screenshots and figures go to QOVA_E2E_OUT.
 #include "tests/e2e/wizard.h"
 
+#include "engine/product_manifest.h"
+
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -24,13 +26,10 @@ using namespace testing_support;
 namespace {
 
 const char* const UninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\QOVA";
-const char* const PayloadFiles[] = {"QOVA.exe",    "QOVAsim.exe", "Uninstall.exe", "Copyright.txt", "qovaeng.dll",
-                                    "qovaspa.dll", "qovasup.dll", "qsimeng.dll",   "qsimspa.dll",   "qsimsup.dll",
-                                    "background.jpg", "bass.dll", "basscd.dll"};
-const char* const DeviceFiles[] = {"20000.qdev", "20010.qdev", "20011.qsub", "20020.qdev",
-                                   "20021.qsub", "20030.qdev", "20040.qdev", "20041.qsub"};
-const char* const DataFolders[] = {"Devices",      "Sound",  "Space",   "Project",  "Show",        "Simulation",
-                                   "Dispositivos", "Sonido", "Espacio", "Proyecto", "Espectaculo", "Simulacion"};
+// What the installation puts down, as the product's manifest lists it.
+using ProductManifest::DataFolderTable;
+using ProductManifest::DeviceTable;
+using ProductManifest::PayloadTable;
 
 std::string ShellFolder(int csidl)
 {
@@ -148,10 +147,10 @@ protected:
         settings = company + "\\QOVA";
     }
 
-    std::string Device(size_t row) const { return installDir + "\\Dispositivos\\" + DeviceFiles[row]; }
+    std::string Device(size_t row) const { return installDir + "\\Dispositivos\\" + DeviceTable[row].FileName; }
     std::vector<unsigned char> PayloadDevice(size_t row) const
     {
-        return ReadBytes(payloadDir + "\\" + DeviceFiles[row]);
+        return ReadBytes(payloadDir + "\\" + DeviceTable[row].FileName);
     }
 
     // What a complete Spanish installation with both kinds of shortcut leaves.
@@ -162,8 +161,9 @@ protected:
 
 void WizardEndToEnd::ExpectInstalled(const TDiskSnapshot& before, bool reinstalled) const
 {
-    for (const char* name : PayloadFiles)
-        EXPECT_EQ(ReadBytes(payloadDir + "\\" + name), ReadBytes(installDir + "\\" + name)) << name;
+    for (const auto& row : PayloadTable)
+        EXPECT_EQ(ReadBytes(payloadDir + "\\" + row.FileName), ReadBytes(installDir + "\\" + row.FileName))
+            << row.FileName;
 
     // The log accounts for everything installed except the device files,
     // which stay the user's on removal; the uninstaller relies on it.
@@ -183,10 +183,11 @@ void WizardEndToEnd::ExpectInstalled(const TDiskSnapshot& before, bool reinstall
     TDiskSnapshot::Take().Added(before, addedFiles, addedFolders);
     std::set<std::string> expectedFiles = loggedFiles;
     expectedFiles.insert(Lower(installDir + "\\install.log"));
-    for (size_t row = 0; row < std::size(DeviceFiles); ++row)
+    for (size_t row = 0; row < DeviceTable.size(); ++row)
         expectedFiles.insert(Lower(Device(row)));
     EXPECT_EQ(expectedFiles, addedFiles);
-    EXPECT_EQ(21u, loggedFiles.size());
+    // The payload, four program links, two web-page shortcuts and two settings files.
+    EXPECT_EQ(PayloadTable.size() + 8, loggedFiles.size());
     // Folders made: the installation's, and the settings folder the window
     // made when first shown, before any choice.
     EXPECT_EQ((std::set<std::string>{Lower(installDir), Lower(installDir + "\\Dispositivos"), Lower(group),
@@ -196,7 +197,7 @@ void WizardEndToEnd::ExpectInstalled(const TDiskSnapshot& before, bool reinstall
     // programs make the others later) and the installation folder when this
     // run made it; the uninstaller removes those it finds empty.
     std::set<std::string> expectedFolders{Lower(group)};
-    for (const char* folder : DataFolders)
+    for (const char* folder : DataFolderTable)
         expectedFolders.insert(Lower(installDir + "\\" + folder));
     if (!reinstalled)
         expectedFolders.insert(Lower(installDir));
@@ -294,12 +295,12 @@ TEST_F(WizardEndToEnd, InstallsThroughAllSixPagesThenReinstallsOverIt)
         ClickWithMouse(wizard.ExitBt); // Close: no question after a finished installation
         EXPECT_EQ(0, wizard.Exit());
         ExpectInstalled(before, false);
-        for (size_t row = 0; row < std::size(DeviceFiles); ++row)
-            EXPECT_EQ(PayloadDevice(row), ReadBytes(Device(row))) << DeviceFiles[row];
+        for (size_t row = 0; row < DeviceTable.size(); ++row)
+            EXPECT_EQ(PayloadDevice(row), ReadBytes(Device(row))) << DeviceTable[row].FileName;
     }
     {
         SCOPED_TRACE("second installation over the first, with the user's own device files");
-        for (size_t row = 0; row < std::size(DeviceFiles); ++row)
+        for (size_t row = 0; row < DeviceTable.size(); ++row)
             WriteBytes(Device(row), "user's own " + std::to_string(row) + "\r\n");
         TWizard wizard(setupExe);
         ASSERT_TRUE(wizard.Start());
@@ -315,7 +316,7 @@ TEST_F(WizardEndToEnd, InstallsThroughAllSixPagesThenReinstallsOverIt)
         for (size_t row = 0; row < std::size(answers); ++row) {
             TDialog question = wizard.Dialog();
             EXPECT_EQ("Warning", question.Caption);
-            EXPECT_EQ(std::string("Device \"") + DeviceFiles[row] + "\" already exists, override?", question.Text);
+            EXPECT_EQ(std::string("Device \"") + DeviceTable[row].FileName + "\" already exists, override?", question.Text);
             EXPECT_EQ((std::vector<std::string>{"&Yes", "&No", "Yes to &All"}), question.ButtonTexts);
             if (row == 0)
                 wizard.Screenshot(question.Window, "5-device-question");
@@ -486,8 +487,8 @@ TEST_F(WizardEndToEnd, RunKilledWhileItExtractsIsSetRightByTheNext)
             EXPECT_TRUE(wizard.Next(page));
         const auto extracted = [&] {
             int count = 0;
-            for (const char* name : PayloadFiles)
-                count += PathExists(folder + "\\" + name) ? 1 : 0;
+            for (const auto& row : PayloadTable)
+                count += PathExists(folder + "\\" + row.FileName) ? 1 : 0;
             return count;
         };
         ClickWithMouse(wizard.ContinueBt);
