@@ -8,12 +8,6 @@
 
 namespace {
 
-TFolderBrowserHook& Hook()
-{
-    static TFolderBrowserHook hook;
-    return hook;
-}
-
 // Critical-error boxes ("no disk in drive A:") suppressed for the object's life.
 class TQuietErrorMode {
 public:
@@ -63,9 +57,6 @@ int CALLBACK BrowseCallback(HWND browser, UINT message, LPARAM, LPARAM data) noe
 
 bool BrowseForFolder(HWND owner, HWND mainWindow, const std::string& title, std::string& path)
 {
-    if (const auto& hook = Hook())
-        return hook(title, path);
-
     static const auto getMalloc = SystemFunction<decltype(&::SHGetMalloc)>("shell32.dll", "SHGetMalloc");
     static const auto browse = SystemFunction<decltype(&::SHBrowseForFolderA)>("shell32.dll", "SHBrowseForFolderA");
     static const auto pathFromList =
@@ -102,9 +93,4 @@ bool BrowseForFolder(HWND owner, HWND mainWindow, const std::string& title, std:
         return false;
     path = buffer;
     return true;
-}
-
-void SetFolderBrowserHook(TFolderBrowserHook hook)
-{
-    Hook() = std::move(hook);
 }

@@ -33,12 +33,6 @@ constexpr TButtonKind ButtonKinds[] = {
     {mbYesToAll, mrYesToAll, "Yes to &All"},
 };
 
-TMessageDlgHook& Hook()
-{
-    static TMessageDlgHook hook;
-    return hook;
-}
-
 int DefaultButton(unsigned buttons)
 {
     if (buttons & mbOK)
@@ -360,21 +354,10 @@ int ShowDialog(const std::string& text, const std::string* address, TMsgDlgType 
 
 int MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons, const char* caption)
 {
-    if (const auto& hook = Hook())
-        return hook(text, type, buttons);
     return ShowDialog(text, nullptr, type, buttons, caption);
 }
 
 void AddressDlg(const std::string& text, const std::string& address)
 {
-    if (const auto& hook = Hook()) {
-        hook(text + "\r\n\r\n" + address, TMsgDlgType::Information, mbOK);
-        return;
-    }
     ShowDialog(text, &address, TMsgDlgType::Information, mbOK, nullptr);
-}
-
-void SetMessageDlgHook(TMessageDlgHook hook)
-{
-    Hook() = std::move(hook);
 }

@@ -4,7 +4,6 @@
 
 #include "platform/dialog_types.h"
 
-#include <functional>
 #include <string>
 
 // Shows text with the type's icon and caption ("Warning" or "Error", unless
@@ -18,9 +17,3 @@ int MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons, cons
 // An information dialog ("Information") with text and, below it, address
 // as read-only text, selected, that the user can copy; one "OK" button.
 void AddressDlg(const std::string& text, const std::string& address);
-
-// Tests answer the dialogs (AddressDlg's text is text, a blank line, then
-// the address): while a hook is set, MessageDlg calls it
-// instead of showing anything. An empty function removes the hook.
-using TMessageDlgHook = std::function<int(const std::string& text, TMsgDlgType type, unsigned buttons)>;
-void SetMessageDlgHook(TMessageDlgHook hook);

@@ -14,12 +14,6 @@
 
 namespace {
 
-TShellOpenHook& Hook()
-{
-    static TShellOpenHook hook;
-    return hook;
-}
-
 bool& DesktopTakenAway()
 {
     static bool away = false;
@@ -126,10 +120,6 @@ bool OpenThroughDesktop(const std::string& file)
 
 TOpenRoute ShellOpen(HWND parent, const std::string& file)
 {
-    if (const auto& hook = Hook()) {
-        hook(parent, file);
-        return TOpenRoute::Desktop;
-    }
     if (!DesktopTakenAway() && OpenThroughDesktop(file))
         return TOpenRoute::Desktop;
     if (IsElevated()) {
@@ -142,11 +132,6 @@ TOpenRoute ShellOpen(HWND parent, const std::string& file)
     static const auto execute = SystemFunction<decltype(&::ShellExecuteA)>("shell32.dll", "ShellExecuteA");
     execute(parent, "open", file.c_str(), nullptr, nullptr, SW_SHOWDEFAULT);
     return TOpenRoute::Direct;
-}
-
-void SetShellOpenHook(TShellOpenHook hook)
-{
-    Hook() = std::move(hook);
 }
 
 TNoShellDesktop::TNoShellDesktop()

@@ -3,7 +3,6 @@
 
 #include <windows.h>
 
-#include <functional>
 #include <string>
 
 enum class TOpenRoute {
@@ -20,11 +19,6 @@ enum class TOpenRoute {
 // calls ShellExecuteA, with no parameters or folder and SW_SHOWDEFAULT. The
 // result is not examined (no browser: nothing opens).
 TOpenRoute ShellOpen(HWND parent, const std::string& file);
-
-// Tests watch instead of starting a browser: while a hook is set,
-// ShellOpen calls it and opens nothing. An empty function removes it.
-using TShellOpenHook = std::function<void(HWND parent, const std::string& file)>;
-void SetShellOpenHook(TShellOpenHook hook);
 
 // Tests take the desktop away for the object's life, as on a system whose
 // shell has none, so that ShellOpen goes the direct way.

@@ -9,12 +9,6 @@ namespace {
 
 HWND mainWindow = nullptr;
 
-TErrorReportHook& Hook()
-{
-    static TErrorReportHook hook;
-    return hook;
-}
-
 void Dispatch(MSG& msg)
 {
     if (mainWindow && IsDialogMessageA(mainWindow, &msg))
@@ -82,31 +76,31 @@ std::string ErrorReportText(const std::string& message)
     return message;
 }
 
+std::string ReportText(std::exception_ptr error)
+{
+    return ErrorReportText(MessageOf(error));
+}
+
+void ShowErrorReport(const std::string& text) noexcept
+{
+    try {
+        // Our dialog rather than the system's message box: Wine's is no
+        // wider than its text, which cuts the title off a short report.
+        MessageDlg(text, TMsgDlgType::Error, mbOK, Title);
+    } catch (...) {
+        HWND owner = mainWindow && IsWindowVisible(mainWindow) ? mainWindow : nullptr;
+        MessageBoxA(owner, text.c_str(), Title, MB_OK | MB_ICONERROR | (owner ? 0 : MB_TASKMODAL));
+    }
+}
+
 void HandleException(std::exception_ptr error) noexcept
 {
     try {
-        const std::string text = ErrorReportText(MessageOf(error));
-        if (const auto& hook = Hook()) {
-            hook(text);
-            return;
-        }
-        try {
-            // Our dialog rather than the system's message box: Wine's is no
-            // wider than its text, which cuts the title off a short report.
-            MessageDlg(text, TMsgDlgType::Error, mbOK, Title);
-        } catch (...) {
-            HWND owner = mainWindow && IsWindowVisible(mainWindow) ? mainWindow : nullptr;
-            MessageBoxA(owner, text.c_str(), Title, MB_OK | MB_ICONERROR | (owner ? 0 : MB_TASKMODAL));
-        }
+        ShowErrorReport(ReportText(error));
     } catch (...) {
         // Out of memory for the text itself: a fixed report is all that is left.
         MessageBoxA(nullptr, "Out of memory.", Title, MB_OK | MB_ICONERROR | MB_TASKMODAL);
     }
-}
-
-void SetErrorReportHook(TErrorReportHook hook)
-{
-    Hook() = std::move(hook);
 }
 
 } // namespace Application

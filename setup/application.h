@@ -5,7 +5,6 @@
 #include <windows.h>
 
 #include <exception>
-#include <functional>
 #include <string>
 
 namespace Application {
@@ -29,15 +28,18 @@ void ProcessMessages();
 // when the message is not empty and its last byte sorts after ".".
 std::string ErrorReportText(const std::string& message);
 
+// The error report's text for an exception: its message (the C++
+// library's own text for its failures, "Out of memory" for a failed
+// allocation) as ErrorReportText makes it.
+std::string ReportText(std::exception_ptr error);
+
 // The default error report: a message dialog with the application title,
 // the error icon and OK (the system's message box when the dialog cannot be
-// made). Called where an exception would leave a window procedure or the
-// program; never throws.
-void HandleException(std::exception_ptr error) noexcept;
+// made). Never throws.
+void ShowErrorReport(const std::string& text) noexcept;
 
-// Tests read the reports instead: while a hook is set, HandleException
-// passes the text to it and shows nothing. An empty function removes it.
-using TErrorReportHook = std::function<void(const std::string& text)>;
-void SetErrorReportHook(TErrorReportHook hook);
+// ShowErrorReport(ReportText(error)): where an exception would leave a
+// window procedure or the program. Never throws.
+void HandleException(std::exception_ptr error) noexcept;
 
 } // namespace Application

@@ -4,10 +4,7 @@
 #include "install/destination.h"
 #include "install/install_folder.h"
 #include "platform/file_system.h"
-#include "platform/folder_browser.h"
-#include "platform/message_dialog.h"
 #include "platform/modal_support.h"
-#include "platform/shell_open.h"
 #include "setup/application.h"
 #include "setup/artwork.h"
 #include "setup/control_text.h"
@@ -37,7 +34,8 @@ HWND FirstTabStop(HWND page)
 
 } // namespace
 
-TSetupForm::TSetupForm(TInstaller installer) : installer_(std::move(installer))
+TSetupForm::TSetupForm(TInstaller installer, IDesktop* desktop)
+    : installer_(std::move(installer)), desktop_(desktop ? desktop : &systemDesktop_)
 {
     if (!installer_)
         installer_ = [](TSetupState& state, const TInstallChoices& choices, IInstallUser& user) {
@@ -151,7 +149,7 @@ void TSetupForm::LinkClick()
     linkVisited_ = true;
     InvalidateRect(Link, nullptr, TRUE);
     ProcessMessages();
-    ShellOpen(Handle(), MakerURL);
+    desktop_->OpenWebPage(Handle(), MakerURL);
 }
 
 // ---- Navigation ----
@@ -258,7 +256,7 @@ void TSetupForm::RunInstallation()
         if (!closePending_)
             throw; // Interrupted: the default error report shows it
         // The user has already chosen to leave: the report first, then the close.
-        Application::HandleException(std::current_exception());
+        ReportException(std::current_exception());
     }
     installing_ = false;
     if (returned) {
@@ -285,7 +283,7 @@ void TSetupForm::SelectFolderBtClick()
 {
     ProcessMessages();
     std::string chosen;
-    if (BrowseForFolder(Handle(), Handle(), WindowText(FolderPrompt), chosen))
+    if (desktop_->BrowseForFolder(Handle(), WindowText(FolderPrompt), chosen))
         SetWindowTextA(FolderEdit, (IncludeTrailingBackslash(chosen) + ProductIdentity.ShortName).c_str());
 }
 
@@ -343,7 +341,16 @@ void TSetupForm::Close()
 
 int TSetupForm::MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons)
 {
-    return ::MessageDlg(text, type, buttons);
+    return desktop_->MessageDlg(text, type, buttons);
+}
+
+void TSetupForm::ReportException(std::exception_ptr error) noexcept
+{
+    try {
+        desktop_->ReportError(Application::ReportText(error));
+    } catch (...) {
+        Application::HandleException(std::current_exception());
+    }
 }
 
 void TSetupForm::ProcessMessages()

@@ -6,6 +6,7 @@
 #include "install/install_files.h"
 #include "platform/handle.h"
 #include "setup/background.h"
+#include "setup/desktop.h"
 #include "setup/form_controls.h"
 #include "setup/window.h"
 
@@ -25,8 +26,10 @@ public:
     using TInstaller = std::function<bool(TSetupState&, const TInstallChoices&, IInstallUser&)>;
 
     // Creates the window and its controls, hidden. The first form created
-    // is the main window: its granted close ends the message loop.
-    explicit TSetupForm(TInstaller installer = {});
+    // is the main window: its granted close ends the message loop. The
+    // dialogs, the folder browser, the web link and the error reports go
+    // to desktop (the real one when null), which must outlive the form.
+    explicit TSetupForm(TInstaller installer = {}, IDesktop* desktop = nullptr);
     ~TSetupForm() override;
 
     // Shows the window centred on the screen (running FormShow the first time).
@@ -76,6 +79,7 @@ public:
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void ReportException(std::exception_ptr error) noexcept override;
 
 private:
     void OnDpiChanged(int dpi, const RECT& suggested);
@@ -91,6 +95,8 @@ private:
     void FillLaterPages();
 
     TInstaller installer_;
+    TSystemDesktop systemDesktop_;
+    IDesktop* desktop_;
     TIconHandle classIcon_, classSmallIcon_; // the window class's, while the form exists
     TBackground background_;
     HWND savedFocus_ = nullptr;

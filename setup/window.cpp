@@ -57,6 +57,11 @@ LRESULT TWindow::Default(UINT message, WPARAM wParam, LPARAM lParam)
     return DefWindowProcA(handle_, message, wParam, lParam);
 }
 
+void TWindow::ReportException(std::exception_ptr error) noexcept
+{
+    Application::HandleException(error);
+}
+
 LRESULT CALLBACK TWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept
 {
     auto* self = reinterpret_cast<TWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
@@ -71,7 +76,7 @@ LRESULT CALLBACK TWindow::WindowProc(HWND window, UINT message, WPARAM wParam, L
     try {
         result = self->HandleMessage(message, wParam, lParam);
     } catch (...) {
-        Application::HandleException(std::current_exception());
+        self->ReportException(std::current_exception());
     }
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrA(window, GWLP_USERDATA, 0);

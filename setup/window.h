@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <exception>
+
 class TWindow {
 public:
     TWindow() = default;
@@ -22,6 +24,9 @@ protected:
 
     // The window's messages; Default passes one on to DefWindowProcA.
     virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // An exception that would leave the window procedure: the default error
+    // report unless the window has its own.
+    virtual void ReportException(std::exception_ptr error) noexcept;
     LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam);
     // Destroys the window without passing its last messages to the object
     // (a derived class calls it before its members go).

@@ -244,10 +244,7 @@ TEST_F(SetupFormTest, ExitConfirmedDuringAnInterruptedInstallationClosesAfterThe
         throw Exception("Unable to write to C:\\QOVA\\install.log");
     };
     bool closedAtReport = true;
-    Application::SetErrorReportHook([&](const std::string& text) {
-        reports.push_back(text);
-        closedAtReport = form->Closed();
-    });
+    whenReported = [&] { closedAtReport = form->Closed(); };
     SendCommand(form->ContinueBt);
     ASSERT_EQ(1u, reports.size());
     EXPECT_EQ("Unable to write to C:\\QOVA\\install.log.", reports[0]);
@@ -274,16 +271,13 @@ TEST(ErrorReport, FullStopAppendedAfterCharactersThatSortAfterIt)
 // helpers, are reported with the library's texts; out of memory as before.
 TEST(ErrorReport, LibraryFailuresKeepTheirTexts)
 {
-    std::string text;
-    Application::SetErrorReportHook([&](const std::string& report) { text = report; });
     const auto reported = [&](const std::function<void()>& failing) {
-        text = "<no report>";
         try {
             failing();
         } catch (...) {
-            Application::HandleException(std::current_exception());
+            return Application::ReportText(std::current_exception());
         }
-        return text;
+        return std::string("<no report>");
     };
     EXPECT_EQ("basic_string::substr: __pos (which is 5) > this->size() (which is 3)",
               reported([] { (void)std::string("abc").substr(5); }));
@@ -293,52 +287,7 @@ TEST(ErrorReport, LibraryFailuresKeepTheirTexts)
     EXPECT_EQ("Out of memory.", reported([] { (void)std::allocator<int>().allocate(SIZE_MAX / sizeof(int)); }));
     EXPECT_EQ("Out of memory.", reported([] { (void)std::allocator<int>().allocate(SIZE_MAX / 2); })); // bad_array_new_length
     EXPECT_EQ("Out of memory.", reported([] { throw std::bad_alloc(); }));
-    Application::SetErrorReportHook(nullptr);
 }
-
-// Acts on the first visible top-level window of this thread with the given
-// caption, from a timer that runs inside the modal loop showing it.
-class TWindowWatch {
-public:
-    TWindowWatch(const char* caption, std::function<void(HWND)> action)
-        : caption_(caption), action_(std::move(action))
-    {
-        current_ = this;
-        timer_ = SetTimer(nullptr, 0, 20, Tick);
-    }
-    ~TWindowWatch()
-    {
-        KillTimer(nullptr, timer_);
-        current_ = nullptr;
-    }
-    bool Seen() const { return seen_; }
-
-private:
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
-    {
-        TWindowWatch* self = current_;
-        if (!self || self->seen_)
-            return;
-        EnumThreadWindows(GetCurrentThreadId(), Visit, reinterpret_cast<LPARAM>(self));
-    }
-
-    // A window procedure's calling convention, which a lambda lacks on x86.
-    static BOOL CALLBACK Visit(HWND window, LPARAM data)
-    {
-        auto* watch = reinterpret_cast<TWindowWatch*>(data);
-        if (!watch->seen_ && IsWindowVisible(window) && WindowText(window) == watch->caption_) {
-            watch->seen_ = true;
-            watch->action_(window);
-        }
-        return TRUE;
-    }
-
-    static inline TWindowWatch* current_ = nullptr;
-    std::string caption_;
-    std::function<void(HWND)> action_;
-    UINT_PTR timer_ = 0;
-    bool seen_ = false;
-};
 
 void PostKey(HWND dialog, WPARAM key)
 {
@@ -349,8 +298,7 @@ void PostKey(HWND dialog, WPARAM key)
 
 TEST_F(SetupFormTest, RealExitQuestionEscapeAndCloseBoxStayEnterLeaves)
 {
-    SetMessageDlgHook({});
-    Open();
+    Open(true);
     ToPage(TPage::Shortcuts);
     {
         TWindowWatch watch("Warning", [](HWND dialog) { PostKey(dialog, VK_ESCAPE); });

@@ -1,9 +1,5 @@
 #include "form_fixture.h"
 
-#include "platform/folder_browser.h"
-#include "platform/message_dialog.h"
-#include "platform/shell_open.h"
-#include "setup/application.h"
 
 #include <commctrl.h>
 
@@ -51,30 +47,45 @@ void SetupFormTest::SetUp()
 {
     SetRegString(HKEY_CURRENT_USER, ShellFolders, "AppData", appData.Path());
     SetRegString(HKEY_LOCAL_MACHINE, NtVersionKey, "ProgramFilesDir", "C:\\Program Files");
-    SetMessageDlgHook([this](const std::string& text, TMsgDlgType type, unsigned buttons) {
-        return prompts.Answer(text, type, buttons);
-    });
-    Application::SetErrorReportHook([this](const std::string& text) { reports.push_back(text); });
     TakeQuit();
 }
 
 void SetupFormTest::TearDown()
 {
     form.reset();
-    SetMessageDlgHook({});
-    SetFolderBrowserHook({});
-    SetShellOpenHook({});
-    Application::SetErrorReportHook({});
     TakeQuit();
 }
 
-TSetupForm& SetupFormTest::Open()
+int SetupFormTest::MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons)
 {
-    form = std::make_unique<TSetupForm>([this](TSetupState& state, const TInstallChoices& choices, IInstallUser& user) {
+    return prompts.Answer(text, type, buttons);
+}
+
+bool SetupFormTest::BrowseForFolder(HWND, const std::string& title, std::string& path)
+{
+    return browse && browse(title, path);
+}
+
+void SetupFormTest::OpenWebPage(HWND parent, const std::string& address)
+{
+    opened.emplace_back(parent, address);
+}
+
+void SetupFormTest::ReportError(const std::string& text) noexcept
+{
+    reports.push_back(text);
+    if (whenReported)
+        whenReported();
+}
+
+TSetupForm& SetupFormTest::Open(bool systemDesktop)
+{
+    const auto installer = [this](TSetupState& state, const TInstallChoices& choices, IInstallUser& user) {
         ++installs;
         installedWith = choices;
         return script ? script(state, choices, user) : true;
-    });
+    };
+    form = std::make_unique<TSetupForm>(installer, systemDesktop ? nullptr : this);
     form->Show();
     // As the message loop would, before anything a person does.
     MSG message;

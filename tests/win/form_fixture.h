@@ -9,8 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace testing_support {
@@ -33,13 +35,17 @@ RECT TabRect(HWND tabs, int index);
 void Click(HWND window, int x, int y);
 void ClickCentre(HWND window);
 
-class SetupFormTest : public testing::Test {
+// The fixture is also the form's desktop: the dialogs answered by the
+// script, the folder browser by browse, the web pages and the error reports
+// recorded.
+class SetupFormTest : public testing::Test, public IDesktop {
 protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Creates and shows the form; its installation runs `script` (success when empty).
-    TSetupForm& Open();
+    // Creates and shows the form; its installation runs `script` (success
+    // when empty). With systemDesktop, the real dialogs show.
+    TSetupForm& Open(bool systemDesktop = false);
     // Clicks Continue, as a person would, until the page is shown; fails at
     // once when the button is disabled or hidden, or the page stays.
     void ToPage(TPage page);
@@ -58,6 +64,15 @@ protected:
     TSetupForm::TInstaller script;
     int installs = 0;
     TInstallChoices installedWith;
+    std::function<bool(const std::string& title, std::string& path)> browse; // none: cancelled
+    std::vector<std::pair<HWND, std::string>> opened;                         // the web pages
+    std::function<void()> whenReported;                                      // at each error report
+
+private:
+    int MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons) override;
+    bool BrowseForFolder(HWND owner, const std::string& title, std::string& path) override;
+    void OpenWebPage(HWND parent, const std::string& address) override;
+    void ReportError(const std::string& text) noexcept override;
 };
 
 } // namespace testing_support

@@ -2,8 +2,6 @@
 // tab clicks, the graphic buttons, the folder browser and the web link.
 #include "form_fixture.h"
 
-#include "platform/folder_browser.h"
-#include "platform/shell_open.h"
 #include "setup/child_window.h"
 #include "setup/control_text.h"
 #include "setup/dpi.h"
@@ -195,10 +193,10 @@ TEST_F(SetupFormTest, GraphicButtonsActOnClicksButKeepNoFocus)
     ToPage(TPage::Folder);
     SetFocus(form->FolderEdit);
     int browsed = 0;
-    SetFolderBrowserHook([&](const std::string&, std::string&) {
+    browse = [&](const std::string&, std::string&) {
         ++browsed;
         return false;
-    });
+    };
     ClickCentre(form->SelectFolderBt.Handle());
     EXPECT_EQ(1, browsed);
     EXPECT_EQ(form->FolderEdit, GetFocus());
@@ -222,14 +220,14 @@ TEST_F(SetupFormTest, BrowserResultGetsTheShortNameAppended)
     ToPage(TPage::Folder);
     std::vector<std::string> titles;
     std::deque<std::pair<bool, std::string>> picks{{true, "C:\\"}, {true, "D:\\Shows\\QOVA"}, {false, "X:\\"}};
-    SetFolderBrowserHook([&](const std::string& title, std::string& path) {
+    browse = [&](const std::string& title, std::string& path) {
         titles.push_back(title);
         const auto pick = picks.front();
         picks.pop_front();
         if (pick.first)
             path = pick.second;
         return pick.first;
-    });
+    };
     form->SelectFolderBtClick();
     EXPECT_EQ("C:\\QOVA", WindowText(form->FolderEdit));
     form->SelectFolderBtClick();
@@ -243,8 +241,6 @@ TEST_F(SetupFormTest, BrowserResultGetsTheShortNameAppended)
 TEST_F(SetupFormTest, LinkOpensTheMakersPageAndTurnsPurple)
 {
     Open();
-    std::vector<std::pair<HWND, std::string>> opened;
-    SetShellOpenHook([&](HWND parent, const std::string& file) { opened.emplace_back(parent, file); });
     auto linkColour = [&] {
         const TMemoryDC dc(CreateCompatibleDC(nullptr));
         SendMessageA(form->BottomPanel, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc.get()),

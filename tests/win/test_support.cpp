@@ -188,6 +188,13 @@ int TScriptedDialogs::Answer(const std::string& text, TMsgDlgType type, unsigned
     return answer;
 }
 
+std::string LocalWindowText(HWND window)
+{
+    char text[1024] = "";
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
 std::string TestDataDir()
 {
     return Env("QOVA_TEST_DATA");

@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -102,6 +103,53 @@ public:
 
     std::deque<int> Answers;
     std::vector<TDialogCall> Asked;
+};
+
+// The text of a window of this process, up to 1,023 characters.
+std::string LocalWindowText(HWND window);
+
+// Acts on the first visible top-level window of this thread with the given
+// caption, from a timer that runs inside the modal loop showing it.
+class TWindowWatch {
+public:
+    TWindowWatch(const char* caption, std::function<void(HWND)> action)
+        : caption_(caption), action_(std::move(action))
+    {
+        current_ = this;
+        timer_ = SetTimer(nullptr, 0, 20, Tick);
+    }
+    ~TWindowWatch()
+    {
+        KillTimer(nullptr, timer_);
+        current_ = nullptr;
+    }
+    bool Seen() const { return seen_; }
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
+    {
+        TWindowWatch* self = current_;
+        if (!self || self->seen_)
+            return;
+        EnumThreadWindows(GetCurrentThreadId(), Visit, reinterpret_cast<LPARAM>(self));
+    }
+
+    // A window procedure's calling convention, which a lambda lacks on x86.
+    static BOOL CALLBACK Visit(HWND window, LPARAM data)
+    {
+        auto* watch = reinterpret_cast<TWindowWatch*>(data);
+        if (!watch->seen_ && IsWindowVisible(window) && LocalWindowText(window) == watch->caption_) {
+            watch->seen_ = true;
+            watch->action_(window);
+        }
+        return TRUE;
+    }
+
+    static inline TWindowWatch* current_ = nullptr;
+    std::string caption_;
+    std::function<void(HWND)> action_;
+    UINT_PTR timer_ = 0;
+    bool seen_ = false;
 };
 
 // Folder of the generated test data (the compressed test resources' sources).
