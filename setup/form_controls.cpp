@@ -30,10 +30,24 @@ TFontHandle MakeFont(const TFontSpec& spec, int dpi)
 
 } // namespace
 
-void TFormControls::CreateFonts()
+std::array<TFontHandle, static_cast<std::size_t>(TFontRole::Count)> TFormControls::SetDpi(int dpi)
 {
+    auto old = std::move(fonts_);
+    dpi_ = dpi;
     for (std::size_t i = 0; i < FormFontCount; ++i)
         fonts_[static_cast<std::size_t>(FormFonts[i].Role)] = MakeFont(FormFonts[i], dpi_);
+    return old;
+}
+
+void TFormControls::LoadHandCursor()
+{
+    handCursor_ = LoadCursorA(nullptr, IDC_HAND);
+}
+
+void TFormControls::MarkLinkVisited()
+{
+    linkVisited_ = true;
+    InvalidateRect(Link, nullptr, TRUE);
 }
 
 RECT TFormControls::ControlBounds(const TControlSpec& spec, const std::string& text) const

@@ -1,6 +1,6 @@
 // The wizard window's controls as the layout table makes them: each by
 // name, its fonts at the window's DPI, and its drawing, colour and cursor as
-// its row says. The form is built on them.
+// its row says. The form holds them.
 #pragma once
 
 #include "platform/handle.h"
@@ -15,8 +15,11 @@
 // The language the combo box selects until the start's choices arrive.
 inline constexpr int32_t StartLanguage = 0;
 
+// The form holds one; tests see it through the form's Controls().
 class TFormControls {
 public:
+    TFormControls() = default;
+    ~TFormControls() = default;
     TFormControls(const TFormControls&) = delete;
     TFormControls& operator=(const TFormControls&) = delete;
 
@@ -47,12 +50,9 @@ public:
     HWND StatusLabel = nullptr;
     HWND FinalLabel = nullptr, ThanksLabel = nullptr;
 
-protected:
-    TFormControls() = default;
-    ~TFormControls() = default;
-
-    // The fonts for dpi_.
-    void CreateFonts();
+    // Takes the DPI and makes the fonts for it; the old fonts are handed
+    // back, to be kept until every control has its new one (ApplyLayout).
+    std::array<TFontHandle, static_cast<std::size_t>(TFontRole::Count)> SetDpi(int dpi);
     // The controls of the table on window that the first page shows, in the
     // table's order, with what they hold at start; their notifications all
     // reach window. The later pages' controls follow in CreateLaterControls,
@@ -72,12 +72,17 @@ protected:
     LRESULT OnCtlColor(HDC dc, HWND control, HBRUSH gradient) const;
     LRESULT OnDrawItem(const DRAWITEMSTRUCT& item, HBRUSH gradient) const;
 
+    // The hand, from now on, on every control whose row asks for it.
+    void LoadHandCursor();
+    // The link in its visited colour from now on.
+    void MarkLinkVisited();
+
+private:
     int dpi_ = 96;
     std::array<TFontHandle, static_cast<std::size_t>(TFontRole::Count)> fonts_;
     HCURSOR handCursor_ = nullptr; // shown by every control whose row asks, once loaded
     bool linkVisited_ = false;     // the link in its visited colour
 
-private:
     void CreatePages(HWND window);
     void StackControls(const std::vector<TPlace>& places);
     void CreateControl(HWND window, const TControlSpec& spec);

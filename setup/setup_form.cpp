@@ -46,34 +46,32 @@ TSetupForm::TSetupForm(TInstaller installer, IDesktop* desktop)
 
     // The class lives as long as the form, so that its icons can go with it;
     // they are the system's sizes, at the system's DPI.
-    dpi_ = WindowDpi(nullptr);
-    classIcon_ = LoadArtIcon("MAINICON", ArtScale(dpi_), GetSystemMetrics(SM_CXICON));
-    classSmallIcon_ = LoadArtIcon("MAINICON", ArtScale(dpi_), GetSystemMetrics(SM_CXSMICON));
+    const int systemDpi = WindowDpi(nullptr);
+    classIcon_ = LoadArtIcon("MAINICON", ArtScale(systemDpi), GetSystemMetrics(SM_CXICON));
+    classSmallIcon_ = LoadArtIcon("MAINICON", ArtScale(systemDpi), GetSystemMetrics(SM_CXSMICON));
     RegisterWindowClass(FormClass, classIcon_.get(), classSmallIcon_.get());
     // The window may yet come up on a monitor of another DPI, which it then takes.
     CreateHandle(FormClass, 0, FormStyle, Application::Title, 0, 0, 0, 0);
-    dpi_ = WindowDpi(Handle());
-    const RECT frame = FrameForClient(Scaled(ClientWidth, dpi_), Scaled(ClientHeight, dpi_), FormStyle, 0, dpi_);
+    const int dpi = WindowDpi(Handle());
+    const RECT frame = FrameForClient(Scaled(ClientWidth, dpi), Scaled(ClientHeight, dpi), FormStyle, 0, dpi);
     const int width = frame.right - frame.left, height = frame.bottom - frame.top;
     const POINT origin = CentredIn(NearestMonitorRect(nullptr), width, height);
     SetWindowPos(Handle(), nullptr, origin.x, origin.y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
     if (!Application::MainWindow())
         Application::SetMainWindow(Handle());
-    CreateFonts();
-    SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(Font(TFontRole::Form)), FALSE);
-    CreateControls(Handle());
+    controls_.SetDpi(dpi);
+    SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(controls_.Font(TFontRole::Form)), FALSE);
+    controls_.CreateControls(Handle());
     SetButtons(FormPages[0].Shown, FormPages[0].Enabled);
 }
 
 void TSetupForm::OnDpiChanged(int dpi, const RECT& suggested)
 {
     // The old fonts stay until every control has its new one.
-    const auto oldFonts = std::move(fonts_);
-    dpi_ = dpi;
-    CreateFonts();
+    const auto oldFonts = controls_.SetDpi(dpi);
     SetWindowPos(Handle(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    ApplyLayout(Handle());
+    controls_.ApplyLayout(Handle());
     PaintBackground();
 }
 
@@ -96,7 +94,7 @@ void TSetupForm::Show()
 void TSetupForm::FormShow()
 {
     // Every control whose row asks for the hand shows it from now on.
-    handCursor_ = LoadCursorA(nullptr, IDC_HAND);
+    controls_.LoadHandCursor();
     // The later pages' controls once the window is on the screen, before
     // anything a person does reaches it: its first look waits for none.
     PostMessageA(Handle(), WM_MakeLaterControls, 0, 0);
@@ -107,21 +105,21 @@ void TSetupForm::FormShow()
 
     page_ = TPage::Welcome;
 
-    SetLabelText(ProductNameLabel, std::string(ProductIdentity.FullName) + " installation");
-    SetLabelText(FullNameLabel, ProductIdentity.FullName);
-    SetLabelText(VersionLabel, std::string("version ") + ProductIdentity.VersionText);
-    SetLabelText(DeveloperLabel, std::string("developed by ") + ProductIdentity.PublisherName);
+    controls_.SetLabelText(controls_.ProductNameLabel, std::string(ProductIdentity.FullName) + " installation");
+    controls_.SetLabelText(controls_.FullNameLabel, ProductIdentity.FullName);
+    controls_.SetLabelText(controls_.VersionLabel, std::string("version ") + ProductIdentity.VersionText);
+    controls_.SetLabelText(controls_.DeveloperLabel, std::string("developed by ") + ProductIdentity.PublisherName);
     first_ = first;
     started_ = true;
-    if (LaterControlsMade())
+    if (controls_.LaterControlsMade())
         FillLaterPages();
 }
 
 void TSetupForm::MakeLaterControls()
 {
-    if (LaterControlsMade())
+    if (controls_.LaterControlsMade())
         return;
-    CreateLaterControls(Handle());
+    controls_.CreateLaterControls(Handle());
     // Only what a start that went through would have shown.
     if (started_)
         FillLaterPages();
@@ -129,25 +127,24 @@ void TSetupForm::MakeLaterControls()
 
 void TSetupForm::FillLaterPages()
 {
-    SetLabelText(SpaceLabel, std::string("Space required for program installation: ") + SpaceRequiredText);
-    SetLabelText(ThanksLabel, std::string("Thanks for choosing ") + ProductIdentity.ShortName);
+    controls_.SetLabelText(controls_.SpaceLabel, std::string("Space required for program installation: ") + SpaceRequiredText);
+    controls_.SetLabelText(controls_.ThanksLabel, std::string("Thanks for choosing ") + ProductIdentity.ShortName);
 
-    SetWindowTextA(FolderEdit, first_.FolderText.c_str());
-    SendMessageA(LangCombo, CB_SETCURSEL, static_cast<WPARAM>(first_.LangIndex), 0);
+    SetWindowTextA(controls_.FolderEdit, first_.FolderText.c_str());
+    SendMessageA(controls_.LangCombo, CB_SETCURSEL, static_cast<WPARAM>(first_.LangIndex), 0);
 }
 
 void TSetupForm::PaintBackground()
 {
     RECT area{};
-    GetClientRect(BakImage, &area);
+    GetClientRect(controls_.BakImage, &area);
     background_.Paint(area.right, area.bottom);
     RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void TSetupForm::LinkClick()
 {
-    linkVisited_ = true;
-    InvalidateRect(Link, nullptr, TRUE);
+    controls_.MarkLinkVisited();
     ProcessMessages();
     desktop_->OpenWebPage(Handle(), MakerURL);
 }
@@ -158,11 +155,11 @@ void TSetupForm::MoveToPage(TPage page)
 {
     MakeLaterControls();
     page_ = page;
-    HWND shown = Sheet(page);
-    SendMessageA(PageControl, TCM_SETCURSEL, static_cast<WPARAM>(page), 0);
+    HWND shown = controls_.Sheet(page);
+    SendMessageA(controls_.PageControl, TCM_SETCURSEL, static_cast<WPARAM>(page), 0);
     HWND focus = GetFocus();
     bool focusLeaves = false;
-    for (HWND sheet : Sheets)
+    for (HWND sheet : controls_.Sheets)
         if (sheet != shown && focus && IsChild(sheet, focus))
             focusLeaves = true;
     ShowWindow(shown, SW_SHOWNA);
@@ -171,7 +168,7 @@ void TSetupForm::MoveToPage(TPage page)
         HWND first = FirstTabStop(shown);
         SetFocus(first ? first : Handle());
     }
-    for (HWND sheet : Sheets)
+    for (HWND sheet : controls_.Sheets)
         if (sheet != shown)
             ShowWindow(sheet, SW_HIDE);
     const TPageSpec& row = FormPages[static_cast<std::size_t>(page)];
@@ -182,7 +179,9 @@ void TSetupForm::MoveToPage(TPage page)
 
 void TSetupForm::SetButtons(unsigned shown, unsigned enabled)
 {
-    for (const auto& [button, flag] : {std::pair{&BackBt, wbBack}, {&ContinueBt, wbContinue}, {&ExitBt, wbExit}}) {
+    const std::pair<const TGlyphButton*, unsigned> buttons[] = {
+        {&controls_.BackBt, wbBack}, {&controls_.ContinueBt, wbContinue}, {&controls_.ExitBt, wbExit}};
+    for (const auto& [button, flag] : buttons) {
         EnableWindow(button->Handle(), (enabled & flag) != 0);
         ShowWindow(button->Handle(), (shown & flag) ? SW_SHOWNA : SW_HIDE);
     }
@@ -200,7 +199,7 @@ void TSetupForm::ContinueBtClick()
 bool TSetupForm::FolderAccepted()
 {
     // Formed once, here: the installation takes this path as it is.
-    const std::string folder = AcceptedDestination(WindowText(FolderEdit));
+    const std::string folder = AcceptedDestination(WindowText(controls_.FolderEdit));
     if (folder.empty()) {
         MessageDlg("Please specify destination folder.", TMsgDlgType::Warning, mbOK);
         return false;
@@ -216,14 +215,14 @@ bool TSetupForm::FolderAccepted()
 
 bool TSetupForm::ShortcutsChosen()
 {
-    choices_.DeskIcon = SendMessageA(DeskIconCheck, BM_GETCHECK, 0, 0) == BST_CHECKED;
-    choices_.StartIcon = SendMessageA(StartIconCheck, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    choices_.DeskIcon = SendMessageA(controls_.DeskIconCheck, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    choices_.StartIcon = SendMessageA(controls_.StartIconCheck, BM_GETCHECK, 0, 0) == BST_CHECKED;
     return true;
 }
 
 bool TSetupForm::LanguageChosen()
 {
-    const auto lang = static_cast<int32_t>(SendMessageA(LangCombo, CB_GETCURSEL, 0, 0));
+    const auto lang = static_cast<int32_t>(SendMessageA(controls_.LangCombo, CB_GETCURSEL, 0, 0));
     choices_.LangIndex = lang < 0 ? 0 : lang;
     return true;
 }
@@ -240,7 +239,7 @@ void TSetupForm::RunInstallation()
 {
     // While it runs, and after one that failed, only leaving is left.
     SetButtons(wbAll, wbExit);
-    SetLabelText(StatusLabel, "please wait...");
+    controls_.SetLabelText(controls_.StatusLabel, "please wait...");
     // From here until InstallFiles returns, a granted close only marks the
     // window to be closed afterwards: the procedure needs it and the log.
     installing_ = true;
@@ -248,7 +247,7 @@ void TSetupForm::RunInstallation()
     try {
         ProcessMessages();
         if (!closePending_) { // the user may have left before anything was installed
-            succeeded = installer_(State, choices_, *this);
+            succeeded = installer_(State, choices_, user_);
             returned = true;
         }
     } catch (...) {
@@ -263,8 +262,8 @@ void TSetupForm::RunInstallation()
         if (succeeded)
             MoveToPage(TPage::Finish);
         exitState_ = TExitState::InstallationReturned;
-        SetWindowTextA(ExitBt.Handle(), "Close");
-        InvalidateRect(ExitBt.Handle(), nullptr, FALSE);
+        SetWindowTextA(controls_.ExitBt.Handle(), "Close");
+        InvalidateRect(controls_.ExitBt.Handle(), nullptr, FALSE);
     }
     if (closePending_) {
         closePending_ = false;
@@ -283,8 +282,8 @@ void TSetupForm::SelectFolderBtClick()
 {
     ProcessMessages();
     std::string chosen;
-    if (desktop_->BrowseForFolder(Handle(), WindowText(FolderPrompt), chosen))
-        SetWindowTextA(FolderEdit, (IncludeTrailingBackslash(chosen) + ProductIdentity.ShortName).c_str());
+    if (desktop_->BrowseForFolder(Handle(), WindowText(controls_.FolderPrompt), chosen))
+        SetWindowTextA(controls_.FolderEdit, (IncludeTrailingBackslash(chosen) + ProductIdentity.ShortName).c_str());
 }
 
 void TSetupForm::PageControlChanging(bool& allowChange)
@@ -337,11 +336,21 @@ void TSetupForm::Close()
         PostQuitMessage(0);
 }
 
-// ---- IInstallUser ----
+// ---- The user, for the form and the installation ----
 
 int TSetupForm::MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons)
 {
     return desktop_->MessageDlg(text, type, buttons);
+}
+
+int TSetupForm::TFormUser::MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons)
+{
+    return desktop_->MessageDlg(text, type, buttons);
+}
+
+void TSetupForm::TFormUser::ProcessMessages()
+{
+    Application::ProcessMessages();
 }
 
 void TSetupForm::ReportException(std::exception_ptr error) noexcept
@@ -362,7 +371,7 @@ void TSetupForm::ProcessMessages()
 
 void TSetupForm::OnCommand(HWND control, int code)
 {
-    const TControlSpec* spec = SpecOf(control);
+    const TControlSpec* spec = controls_.SpecOf(control);
     if (!spec || !spec->Click)
         return;
     // On a static (the link) a quick second click arrives as a double click:
@@ -373,7 +382,7 @@ void TSetupForm::OnCommand(HWND control, int code)
 
 LRESULT TSetupForm::OnNotify(const NMHDR& header)
 {
-    if (header.hwndFrom == PageControl && header.code == TCN_SELCHANGING) {
+    if (header.hwndFrom == controls_.PageControl && header.code == TCN_SELCHANGING) {
         bool allowChange = true;
         PageControlChanging(allowChange);
         return allowChange ? FALSE : TRUE;
@@ -410,9 +419,9 @@ LRESULT TSetupForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
-        return OnCtlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), background_.Brush());
+        return controls_.OnCtlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), background_.Brush());
     case WM_DRAWITEM:
-        return OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam), background_.Brush());
+        return controls_.OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam), background_.Brush());
     case WM_COMMAND:
         if (lParam)
             OnCommand(reinterpret_cast<HWND>(lParam), HIWORD(wParam));

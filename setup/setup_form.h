@@ -20,7 +20,7 @@ enum class TExitState {
     Confirmed,            // the user has said yes to leaving
 };
 
-class TSetupForm final : public TWindow, public TFormControls, public IInstallUser {
+class TSetupForm final : public TWindow {
 public:
     // The installation procedure the ready page starts.
     using TInstaller = std::function<bool(TSetupState&, const TInstallChoices&, IInstallUser&)>;
@@ -58,9 +58,8 @@ public:
     // (after the error report, when it ended by an exception).
     void Close();
 
-    // IInstallUser: the real message dialog and one pass of pending messages.
-    int MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons) override;
-    void ProcessMessages() override;
+    // The window's controls, as the tests look at them.
+    const TFormControls& Controls() const { return controls_; }
 
     // The pages' checks (the page table's entries): each gives the choices
     // what its page holds; false stays on the page.
@@ -74,6 +73,7 @@ public:
     bool Closed() const { return closed_; }
     bool Installing() const { return installing_; }
     HBRUSH BakBrush() const { return background_.Brush(); }
+    int Dpi() const { return controls_.Dpi(); }
 
     TSetupState State;
 
@@ -94,9 +94,26 @@ private:
     void OnActivate(WPARAM wParam);
     void FillLaterPages();
 
+    // How the installation reaches the user: the desktop's dialogs and a
+    // pass of the pending messages, so that the window stays alive.
+    class TFormUser final : public IInstallUser {
+    public:
+        explicit TFormUser(IDesktop*& desktop) : desktop_(desktop) {}
+        int MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons) override;
+        void ProcessMessages() override;
+
+    private:
+        IDesktop*& desktop_;
+    };
+
+    int MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons);
+    void ProcessMessages();
+
     TInstaller installer_;
     TSystemDesktop systemDesktop_;
     IDesktop* desktop_;
+    TFormUser user_{desktop_};
+    TFormControls controls_;
     TIconHandle classIcon_, classSmallIcon_; // the window class's, while the form exists
     TBackground background_;
     HWND savedFocus_ = nullptr;

@@ -30,9 +30,9 @@ TEST_F(SetupFormTest, FinishedAfterASuccessfulInstallation)
     ToPage(TPage::Ready);
     script = [this](TSetupState& state, const TInstallChoices&, IInstallUser&) {
         // While it runs: Installing, buttons off, the notice changed.
-        EXPECT_FALSE(Enabled(form->ContinueBt.Handle()));
-        EXPECT_FALSE(Enabled(form->BackBt.Handle()));
-        EXPECT_EQ("please wait...", WindowText(form->StatusLabel));
+        EXPECT_FALSE(Enabled(form->Controls().ContinueBt.Handle()));
+        EXPECT_FALSE(Enabled(form->Controls().BackBt.Handle()));
+        EXPECT_EQ("please wait...", WindowText(form->Controls().StatusLabel));
         EXPECT_EQ(TExitState::MustConfirm, form->ExitState());
         EXPECT_TRUE(form->Installing());
         state.Log.InstallLog = std::make_unique<TInstallLog>(appData / "install.log");
@@ -42,10 +42,10 @@ TEST_F(SetupFormTest, FinishedAfterASuccessfulInstallation)
     EXPECT_EQ(1, installs);
     ExpectOnPage(TPage::Finish);
     EXPECT_EQ(TExitState::InstallationReturned, form->ExitState());
-    EXPECT_EQ("Close", WindowText(form->ExitBt.Handle()));
-    EXPECT_FALSE(Enabled(form->ContinueBt.Handle()));
-    EXPECT_FALSE(Enabled(form->BackBt.Handle()));
-    EXPECT_EQ("Program installed successfully", WindowText(form->FinalLabel));
+    EXPECT_EQ("Close", WindowText(form->Controls().ExitBt.Handle()));
+    EXPECT_FALSE(Enabled(form->Controls().ContinueBt.Handle()));
+    EXPECT_FALSE(Enabled(form->Controls().BackBt.Handle()));
+    EXPECT_EQ("Program installed successfully", WindowText(form->Controls().FinalLabel));
 
     EXPECT_EQ(TRUE, SendMessageA(form->Handle(), WM_QUERYENDSESSION, 0, 0));
     EXPECT_FALSE(TakeQuit());
@@ -64,11 +64,11 @@ TEST_F(SetupFormTest, FailedInstallationStaysOnTheReadyPageAndClosesWithoutAQues
     script = [](TSetupState&, const TInstallChoices&, IInstallUser&) { return false; };
     form->ContinueBtClick();
     ExpectOnPage(TPage::Ready);
-    EXPECT_EQ("please wait...", WindowText(form->StatusLabel));
+    EXPECT_EQ("please wait...", WindowText(form->Controls().StatusLabel));
     EXPECT_EQ(TExitState::InstallationReturned, form->ExitState());
-    EXPECT_EQ("Close", WindowText(form->ExitBt.Handle()));
-    EXPECT_FALSE(Enabled(form->ContinueBt.Handle()));
-    EXPECT_FALSE(Enabled(form->BackBt.Handle()));
+    EXPECT_EQ("Close", WindowText(form->Controls().ExitBt.Handle()));
+    EXPECT_FALSE(Enabled(form->Controls().ContinueBt.Handle()));
+    EXPECT_FALSE(Enabled(form->Controls().BackBt.Handle()));
 
     // A close from the system is granted now, without a question.
     SendMessageA(form->Handle(), WM_CLOSE, 0, 0);
@@ -84,14 +84,14 @@ TEST_F(SetupFormTest, InterruptedInstallationIsReportedAndStillAsksOnExit)
     script = [](TSetupState&, const TInstallChoices&, IInstallUser&) -> bool {
         throw EFCreateError("C:\\QOVA\\QOVA.exe", "Access is denied");
     };
-    SendCommand(form->ContinueBt); // through the window procedure, as a click
+    SendCommand(form->Controls().ContinueBt); // through the window procedure, as a click
     ASSERT_EQ(1u, reports.size());
     EXPECT_EQ("Cannot create file \"C:\\QOVA\\QOVA.exe\". Access is denied.", reports[0]);
     ExpectOnPage(TPage::Ready);
     EXPECT_EQ(TExitState::MustConfirm, form->ExitState());
-    EXPECT_EQ("Exit setup", WindowText(form->ExitBt.Handle()));
-    EXPECT_FALSE(Enabled(form->ContinueBt.Handle()));
-    EXPECT_FALSE(Enabled(form->BackBt.Handle()));
+    EXPECT_EQ("Exit setup", WindowText(form->Controls().ExitBt.Handle()));
+    EXPECT_FALSE(Enabled(form->Controls().ContinueBt.Handle()));
+    EXPECT_FALSE(Enabled(form->Controls().BackBt.Handle()));
     EXPECT_FALSE(form->Installing());
 
     SendMessageA(form->Handle(), WM_CLOSE, 0, 0);
@@ -125,7 +125,7 @@ TEST_F(SetupFormTest, ExitIsAskedOnEveryPageBeforeTheFinishAndOnlyYesLeaves)
             EXPECT_TRUE(IsWindowVisible(form->Handle()));
             ExpectOnPage(page);
             EXPECT_EQ(TExitState::MustConfirm, form->ExitState());
-            EXPECT_EQ(page > TPage::Welcome, Enabled(form->BackBt.Handle()));
+            EXPECT_EQ(page > TPage::Welcome, Enabled(form->Controls().BackBt.Handle()));
             EXPECT_FALSE(TakeQuit());
         }
         prompts.Answers = {mrYes};
@@ -169,8 +169,8 @@ TEST_F(SetupFormTest, ExitConfirmedDuringTheInstallationClosesRightAfterItReturn
     script = [&](TSetupState& state, const TInstallChoices&, IInstallUser& user) {
         state.Log.InstallLog = std::make_unique<TInstallLog>(appData / "install.log");
         // The user clicks Exit while the procedure lets messages through.
-        PostMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(form->ExitBt.Handle()), BN_CLICKED),
-                     reinterpret_cast<LPARAM>(form->ExitBt.Handle()));
+        PostMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(form->Controls().ExitBt.Handle()), BN_CLICKED),
+                     reinterpret_cast<LPARAM>(form->Controls().ExitBt.Handle()));
         prompts.Answers = {mrYes};
         user.ProcessMessages();
         EXPECT_EQ(1u, prompts.Asked.size());
@@ -189,7 +189,7 @@ TEST_F(SetupFormTest, ExitConfirmedDuringTheInstallationClosesRightAfterItReturn
     form->ContinueBtClick();
     EXPECT_TRUE(checked);
     ExpectOnPage(TPage::Finish);
-    EXPECT_EQ("Close", WindowText(form->ExitBt.Handle()));
+    EXPECT_EQ("Close", WindowText(form->Controls().ExitBt.Handle()));
     EXPECT_TRUE(form->Closed());
     EXPECT_FALSE(form->Installing());
     EXPECT_FALSE(form->State.Log.InstallLog);
@@ -203,8 +203,8 @@ TEST_F(SetupFormTest, ExitRefusedOrSystemCloseDuringTheInstallationChangesNothin
     ToPage(TPage::Ready);
     script = [&](TSetupState&, const TInstallChoices&, IInstallUser& user) {
         PostMessageA(form->Handle(), WM_CLOSE, 0, 0); // from the task bar: exit state 0, refused
-        PostMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(form->ExitBt.Handle()), BN_CLICKED),
-                     reinterpret_cast<LPARAM>(form->ExitBt.Handle()));
+        PostMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(form->Controls().ExitBt.Handle()), BN_CLICKED),
+                     reinterpret_cast<LPARAM>(form->Controls().ExitBt.Handle()));
         prompts.Answers = {mrNo};
         user.ProcessMessages();
         EXPECT_EQ(1u, prompts.Asked.size()) << "only the exit button asks";
@@ -223,8 +223,8 @@ TEST_F(SetupFormTest, ExitConfirmedBeforeTheProcedureStartsInstallsNothing)
     Open();
     ToPage(TPage::Ready);
     // Queued before Continue, handled in its first pass over pending messages.
-    PostMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(form->ExitBt.Handle()), BN_CLICKED),
-                 reinterpret_cast<LPARAM>(form->ExitBt.Handle()));
+    PostMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(form->Controls().ExitBt.Handle()), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(form->Controls().ExitBt.Handle()));
     prompts.Answers = {mrYes};
     form->ContinueBtClick();
     EXPECT_EQ(0, installs);
@@ -237,15 +237,15 @@ TEST_F(SetupFormTest, ExitConfirmedDuringAnInterruptedInstallationClosesAfterThe
     Open();
     ToPage(TPage::Ready);
     script = [&](TSetupState&, const TInstallChoices&, IInstallUser& user) -> bool {
-        PostMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(form->ExitBt.Handle()), BN_CLICKED),
-                     reinterpret_cast<LPARAM>(form->ExitBt.Handle()));
+        PostMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(form->Controls().ExitBt.Handle()), BN_CLICKED),
+                     reinterpret_cast<LPARAM>(form->Controls().ExitBt.Handle()));
         prompts.Answers = {mrYes};
         user.ProcessMessages();
         throw Exception("Unable to write to C:\\QOVA\\install.log");
     };
     bool closedAtReport = true;
     whenReported = [&] { closedAtReport = form->Closed(); };
-    SendCommand(form->ContinueBt);
+    SendCommand(form->Controls().ContinueBt);
     ASSERT_EQ(1u, reports.size());
     EXPECT_EQ("Unable to write to C:\\QOVA\\install.log.", reports[0]);
     EXPECT_FALSE(closedAtReport) << "the user sees the report before the window goes";

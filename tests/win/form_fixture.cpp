@@ -98,7 +98,7 @@ void SetupFormTest::ToPage(TPage page)
 {
     while (form->Page() < page) {
         const TPage before = form->Page();
-        HWND continueBt = form->ContinueBt.Handle();
+        HWND continueBt = form->Controls().ContinueBt.Handle();
         ASSERT_TRUE(Enabled(continueBt) && IsWindowVisible(continueBt)) << "Continue cannot be clicked on " << before;
         ClickCentre(continueBt);
         ASSERT_NE(before, form->Page()) << "the page " << before << " refused to move on";
@@ -111,7 +111,7 @@ TPage SetupFormTest::VisiblePage() const
     TPage shown = TPage::Count;
     for (int i = 0; i < PageCount; ++i) {
         // The page's own flag: after a close the whole window is hidden.
-        if (GetWindowLongPtrA(form->Sheet(static_cast<TPage>(i)), GWL_STYLE) & WS_VISIBLE) {
+        if (GetWindowLongPtrA(form->Controls().Sheet(static_cast<TPage>(i)), GWL_STYLE) & WS_VISIBLE) {
             EXPECT_EQ(TPage::Count, shown) << "two pages shown";
             shown = static_cast<TPage>(i);
         }
@@ -122,7 +122,7 @@ TPage SetupFormTest::VisiblePage() const
 void SetupFormTest::ExpectOnPage(TPage page) const
 {
     EXPECT_EQ(page, form->Page());
-    EXPECT_EQ(static_cast<int>(page), SendMessageA(form->PageControl, TCM_GETCURSEL, 0, 0));
+    EXPECT_EQ(static_cast<int>(page), SendMessageA(form->Controls().PageControl, TCM_GETCURSEL, 0, 0));
     EXPECT_EQ(page, VisiblePage());
 }
 

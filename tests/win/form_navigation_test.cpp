@@ -21,25 +21,25 @@ TEST_F(SetupFormTest, ContinueAndBackWalkThePagesAndSetBack)
     Open();
     form->BackBtClick(); // nothing before the welcome page
     ExpectOnPage(TPage::Welcome);
-    EXPECT_FALSE(Enabled(form->BackBt.Handle()));
+    EXPECT_FALSE(Enabled(form->Controls().BackBt.Handle()));
 
     form->ContinueBtClick();
     ExpectOnPage(TPage::Folder);
-    EXPECT_TRUE(Enabled(form->BackBt.Handle()));
+    EXPECT_TRUE(Enabled(form->Controls().BackBt.Handle()));
     form->BackBtClick();
     ExpectOnPage(TPage::Welcome);
-    EXPECT_FALSE(Enabled(form->BackBt.Handle()));
+    EXPECT_FALSE(Enabled(form->Controls().BackBt.Handle()));
 
     for (TPage page : {TPage::Folder, TPage::Shortcuts, TPage::Language, TPage::Ready}) {
         form->ContinueBtClick();
         ExpectOnPage(page);
-        EXPECT_TRUE(Enabled(form->BackBt.Handle())) << page;
-        EXPECT_TRUE(Enabled(form->ContinueBt.Handle())) << page;
+        EXPECT_TRUE(Enabled(form->Controls().BackBt.Handle())) << page;
+        EXPECT_TRUE(Enabled(form->Controls().ContinueBt.Handle())) << page;
     }
     for (TPage page : {TPage::Language, TPage::Shortcuts, TPage::Folder}) {
         form->BackBtClick();
         ExpectOnPage(page);
-        EXPECT_TRUE(Enabled(form->BackBt.Handle())) << page;
+        EXPECT_TRUE(Enabled(form->Controls().BackBt.Handle())) << page;
     }
     EXPECT_TRUE(prompts.Asked.empty());
     EXPECT_EQ(0, installs);
@@ -50,17 +50,17 @@ TEST_F(SetupFormTest, GoingBackAndForthKeepsTheChoices)
 {
     Open();
     ToPage(TPage::Folder);
-    SetWindowTextA(form->FolderEdit, "E:\\Shows\\QOVA");
+    SetWindowTextA(form->Controls().FolderEdit, "E:\\Shows\\QOVA");
     ToPage(TPage::Language);
-    SendMessageA(form->LangCombo, CB_SETCURSEL, 1, 0);
+    SendMessageA(form->Controls().LangCombo, CB_SETCURSEL, 1, 0);
     form->BackBtClick();
-    SendMessageA(form->DeskIconCheck, BM_SETCHECK, BST_UNCHECKED, 0);
+    SendMessageA(form->Controls().DeskIconCheck, BM_SETCHECK, BST_UNCHECKED, 0);
     while (form->Page() > TPage::Welcome)
         form->BackBtClick();
     ToPage(TPage::Ready);
-    EXPECT_EQ("E:\\Shows\\QOVA", WindowText(form->FolderEdit));
-    EXPECT_EQ(BST_UNCHECKED, SendMessageA(form->DeskIconCheck, BM_GETCHECK, 0, 0));
-    EXPECT_EQ(1, SendMessageA(form->LangCombo, CB_GETCURSEL, 0, 0));
+    EXPECT_EQ("E:\\Shows\\QOVA", WindowText(form->Controls().FolderEdit));
+    EXPECT_EQ(BST_UNCHECKED, SendMessageA(form->Controls().DeskIconCheck, BM_GETCHECK, 0, 0));
+    EXPECT_EQ(1, SendMessageA(form->Controls().LangCombo, CB_GETCURSEL, 0, 0));
 
     form->ContinueBtClick();
     EXPECT_EQ(1, installs);
@@ -84,7 +84,7 @@ TEST_F(SetupFormTest, FolderThatIsNotAFullPathIsRefusedWithAWarning)
     else
         ADD_FAILURE() << "no junction to test with";
     for (const std::string& text : refused) {
-        SetWindowTextA(form->FolderEdit, text.c_str());
+        SetWindowTextA(form->Controls().FolderEdit, text.c_str());
         prompts.Asked.clear();
         prompts.Answers = {mrOk};
         form->ContinueBtClick();
@@ -93,8 +93,8 @@ TEST_F(SetupFormTest, FolderThatIsNotAFullPathIsRefusedWithAWarning)
         EXPECT_EQ(TMsgDlgType::Warning, prompts.Asked[0].Type);
         EXPECT_EQ(static_cast<unsigned>(mbOK), prompts.Asked[0].Buttons);
         ExpectOnPage(TPage::Folder);
-        EXPECT_EQ(text, WindowText(form->FolderEdit));
-        EXPECT_TRUE(Enabled(form->BackBt.Handle()));
+        EXPECT_EQ(text, WindowText(form->Controls().FolderEdit));
+        EXPECT_TRUE(Enabled(form->Controls().BackBt.Handle()));
     }
 }
 
@@ -106,7 +106,7 @@ TEST_F(SetupFormTest, FolderOthersCanChangeIsRefusedWithAWarningThatNamesIt)
     MakeWritableByEveryone(shared.Path());
     // Empty, it is made afresh as the installer's; holding anything, it is
     // refused, and so is a new folder in it, which anyone could move away.
-    SetWindowTextA(form->FolderEdit, shared.Path().c_str());
+    SetWindowTextA(form->Controls().FolderEdit, shared.Path().c_str());
     form->ContinueBtClick();
     ExpectOnPage(TPage::Shortcuts);
     EXPECT_TRUE(prompts.Asked.empty());
@@ -114,7 +114,7 @@ TEST_F(SetupFormTest, FolderOthersCanChangeIsRefusedWithAWarningThatNamesIt)
     WriteBytes(shared / "notes.txt", "everyone's");
     const std::string folder = shared.Path().substr(0, shared.Path().size() - 1);
     for (const std::string& text : {folder, shared / "QOVA"}) {
-        SetWindowTextA(form->FolderEdit, text.c_str());
+        SetWindowTextA(form->Controls().FolderEdit, text.c_str());
         prompts.Asked.clear();
         prompts.Answers = {mrOk};
         form->ContinueBtClick();
@@ -131,7 +131,7 @@ TEST_F(SetupFormTest, FolderOthersCanChangeIsRefusedWithAWarningThatNamesIt)
     WriteBytes(found / "install.log", "[Application]\r\n");
     WriteBytes(found / "version.dll", "someone's library");
     const std::string foundFolder = found.Path().substr(0, found.Path().size() - 1);
-    SetWindowTextA(form->FolderEdit, foundFolder.c_str());
+    SetWindowTextA(form->Controls().FolderEdit, foundFolder.c_str());
     prompts.Asked.clear();
     prompts.Answers = {mrOk};
     form->ContinueBtClick();
@@ -154,10 +154,10 @@ TEST_F(SetupFormTest, FullPathMovesOnAndIsInstalledWithoutItsBlanksAndSlashes)
     for (const std::string& text : {std::string("\\\\server\\share\\QOVA"), std::string("  d:\\QOVA "), longest,
                                     Env("QOVA_TEST_LINKS") + "\\junction\\..\\target\\QOVA",
                                     std::string("C:/QOVA"), std::string(" C:/Program Files\\QOVA\t")}) {
-        SetWindowTextA(form->FolderEdit, text.c_str());
+        SetWindowTextA(form->Controls().FolderEdit, text.c_str());
         form->ContinueBtClick();
         ExpectOnPage(TPage::Shortcuts);
-        EXPECT_EQ(text, WindowText(form->FolderEdit)) << "the field itself is left as typed";
+        EXPECT_EQ(text, WindowText(form->Controls().FolderEdit)) << "the field itself is left as typed";
         form->BackBtClick();
     }
     EXPECT_TRUE(prompts.Asked.empty());
@@ -175,15 +175,15 @@ TEST_F(SetupFormTest, TabClicksAreRefusedOnEveryPage)
     for (TPage page : BeforeFinish) {
         ToPage(page);
         for (int tab = 0; tab < PageCount; ++tab) {
-            const RECT rect = TabRect(form->PageControl, tab);
-            Click(form->PageControl, (rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+            const RECT rect = TabRect(form->Controls().PageControl, tab);
+            Click(form->Controls().PageControl, (rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
             ExpectOnPage(page);
         }
     }
     form->ContinueBtClick(); // installs: Finished
     ExpectOnPage(TPage::Finish);
-    const RECT rect = TabRect(form->PageControl, 2);
-    Click(form->PageControl, (rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    const RECT rect = TabRect(form->Controls().PageControl, 2);
+    Click(form->Controls().PageControl, (rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
     ExpectOnPage(TPage::Finish);
 }
 
@@ -191,26 +191,26 @@ TEST_F(SetupFormTest, GraphicButtonsActOnClicksButKeepNoFocus)
 {
     Open();
     ToPage(TPage::Folder);
-    SetFocus(form->FolderEdit);
+    SetFocus(form->Controls().FolderEdit);
     int browsed = 0;
     browse = [&](const std::string&, std::string&) {
         ++browsed;
         return false;
     };
-    ClickCentre(form->SelectFolderBt.Handle());
+    ClickCentre(form->Controls().SelectFolderBt.Handle());
     EXPECT_EQ(1, browsed);
-    EXPECT_EQ(form->FolderEdit, GetFocus());
-    ClickCentre(form->ContinueBt.Handle());
+    EXPECT_EQ(form->Controls().FolderEdit, GetFocus());
+    ClickCentre(form->Controls().ContinueBt.Handle());
     ExpectOnPage(TPage::Shortcuts);
     // Leaving the page moved the focus onto the new page's first control.
-    EXPECT_EQ(form->DeskIconCheck, GetFocus());
-    SetFocus(form->BackBt.Handle());
-    EXPECT_EQ(form->DeskIconCheck, GetFocus());
+    EXPECT_EQ(form->Controls().DeskIconCheck, GetFocus());
+    SetFocus(form->Controls().BackBt.Handle());
+    EXPECT_EQ(form->Controls().DeskIconCheck, GetFocus());
     // A quick second click is one more click.
-    SendMessageA(form->ContinueBt.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-    SendMessageA(form->ContinueBt.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
-    SendMessageA(form->ContinueBt.Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
-    SendMessageA(form->ContinueBt.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    SendMessageA(form->Controls().ContinueBt.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageA(form->Controls().ContinueBt.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    SendMessageA(form->Controls().ContinueBt.Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageA(form->Controls().ContinueBt.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
     ExpectOnPage(TPage::Ready);
 }
 
@@ -229,12 +229,12 @@ TEST_F(SetupFormTest, BrowserResultGetsTheShortNameAppended)
         return pick.first;
     };
     form->SelectFolderBtClick();
-    EXPECT_EQ("C:\\QOVA", WindowText(form->FolderEdit));
+    EXPECT_EQ("C:\\QOVA", WindowText(form->Controls().FolderEdit));
     form->SelectFolderBtClick();
-    EXPECT_EQ("D:\\Shows\\QOVA\\QOVA", WindowText(form->FolderEdit));
-    SetWindowTextA(form->FolderEdit, "typed by hand");
+    EXPECT_EQ("D:\\Shows\\QOVA\\QOVA", WindowText(form->Controls().FolderEdit));
+    SetWindowTextA(form->Controls().FolderEdit, "typed by hand");
     form->SelectFolderBtClick(); // cancelled
-    EXPECT_EQ("typed by hand", WindowText(form->FolderEdit));
+    EXPECT_EQ("typed by hand", WindowText(form->Controls().FolderEdit));
     EXPECT_EQ((std::vector<std::string>{3, "Select destination folder"}), titles);
 }
 
@@ -243,12 +243,12 @@ TEST_F(SetupFormTest, LinkOpensTheMakersPageAndTurnsPurple)
     Open();
     auto linkColour = [&] {
         const TMemoryDC dc(CreateCompatibleDC(nullptr));
-        SendMessageA(form->BottomPanel, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc.get()),
-                     reinterpret_cast<LPARAM>(form->Link));
+        SendMessageA(form->Controls().BottomPanel, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc.get()),
+                     reinterpret_cast<LPARAM>(form->Controls().Link));
         return GetTextColor(dc.get());
     };
     EXPECT_EQ(RGB(128, 128, 255), linkColour());
-    ClickCentre(form->Link); // reaches the form through the panel
+    ClickCentre(form->Controls().Link); // reaches the form through the panel
     ASSERT_EQ(1u, opened.size());
     EXPECT_EQ(form->Handle(), opened[0].first);
     EXPECT_EQ("https://www.norvane-brelkon.com/", opened[0].second);
@@ -257,10 +257,10 @@ TEST_F(SetupFormTest, LinkOpensTheMakersPageAndTurnsPurple)
     EXPECT_EQ(2u, opened.size());
     EXPECT_EQ(RGB(128, 0, 128), linkColour());
     // A quick second click comes as a double click: the page opens again.
-    SendMessageA(form->Link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
-    SendMessageA(form->Link, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
-    SendMessageA(form->Link, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(2, 2));
-    SendMessageA(form->Link, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+    SendMessageA(form->Controls().Link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    SendMessageA(form->Controls().Link, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+    SendMessageA(form->Controls().Link, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(2, 2));
+    SendMessageA(form->Controls().Link, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
     EXPECT_EQ(4u, opened.size());
 }
 

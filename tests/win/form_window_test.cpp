@@ -69,23 +69,23 @@ TEST_F(SetupFormTest, EveryControlIsAStandardChildWindowInItsPlace)
         RECT bounds;
     };
     const TExpected expected[] = {
-        {form->BakImage, "Static", Bounds(0, 0, 380, 206)},
-        {form->IconImage, "Static", Bounds(17, 65, 32, 32)},
-        {form->ContinueBt.Handle(), "Button", Bounds(170, 174, 95, 30)},
-        {form->ExitBt.Handle(), "Button", Bounds(270, 174, 95, 30)},
-        {form->BackBt.Handle(), "Button", Bounds(70, 174, 95, 30)},
-        {form->SimulatorImage, "Static", Bounds(17, 105, 32, 32)},
-        {form->BottomPanel, "Static", Bounds(0, 206, 380, 20)},
-        {form->PageFrame, "Static", Bounds(62, 32, 315, 140)},
-        {form->PageControl, "SysTabControl32", Bounds(63, 33, 313, 138)},
-        {form->FullNameLabel, "Static", Bounds(3, 39, 300, 13)},
-        {form->CommentLabel, "Static", Bounds(94, 82, 210, 14)},
-        {form->FolderEdit, "Edit", Bounds(14, 51, 250, 21)},
-        {form->SelectFolderBt.Handle(), "Button", Bounds(269, 51, 23, 22)},
-        {form->DeskIconCheck, "Button", Bounds(84, 38, 126, 17)},
-        {form->StartIconCheck, "Button", Bounds(84, 68, 139, 17)},
-        {form->StatusLabel, "Static", Bounds(3, 55, 300, 15)},
-        {form->FinalLabel, "Static", Bounds(3, 55, 300, 15)},
+        {form->Controls().BakImage, "Static", Bounds(0, 0, 380, 206)},
+        {form->Controls().IconImage, "Static", Bounds(17, 65, 32, 32)},
+        {form->Controls().ContinueBt.Handle(), "Button", Bounds(170, 174, 95, 30)},
+        {form->Controls().ExitBt.Handle(), "Button", Bounds(270, 174, 95, 30)},
+        {form->Controls().BackBt.Handle(), "Button", Bounds(70, 174, 95, 30)},
+        {form->Controls().SimulatorImage, "Static", Bounds(17, 105, 32, 32)},
+        {form->Controls().BottomPanel, "Static", Bounds(0, 206, 380, 20)},
+        {form->Controls().PageFrame, "Static", Bounds(62, 32, 315, 140)},
+        {form->Controls().PageControl, "SysTabControl32", Bounds(63, 33, 313, 138)},
+        {form->Controls().FullNameLabel, "Static", Bounds(3, 39, 300, 13)},
+        {form->Controls().CommentLabel, "Static", Bounds(94, 82, 210, 14)},
+        {form->Controls().FolderEdit, "Edit", Bounds(14, 51, 250, 21)},
+        {form->Controls().SelectFolderBt.Handle(), "Button", Bounds(269, 51, 23, 22)},
+        {form->Controls().DeskIconCheck, "Button", Bounds(84, 38, 126, 17)},
+        {form->Controls().StartIconCheck, "Button", Bounds(84, 68, 139, 17)},
+        {form->Controls().StatusLabel, "Static", Bounds(3, 55, 300, 15)},
+        {form->Controls().FinalLabel, "Static", Bounds(3, 55, 300, 15)},
     };
     for (const auto& e : expected) {
         EXPECT_EQ(e.className, ClassOf(e.window)) << WindowText(e.window);
@@ -95,26 +95,26 @@ TEST_F(SetupFormTest, EveryControlIsAStandardChildWindowInItsPlace)
         EXPECT_EQ(e.bounds.right, place.right) << WindowText(e.window);
         EXPECT_EQ(e.bounds.bottom, place.bottom) << WindowText(e.window);
     }
-    EXPECT_EQ("ComboBox", ClassOf(form->LangCombo));
-    const RECT combo = RectInParent(form->LangCombo);
+    EXPECT_EQ("ComboBox", ClassOf(form->Controls().LangCombo));
+    const RECT combo = RectInParent(form->Controls().LangCombo);
     EXPECT_EQ(139, combo.left);
     EXPECT_EQ(51, combo.top);
     EXPECT_EQ(125, combo.right - combo.left);
     EXPECT_EQ(21, combo.bottom - combo.top) << "the closed field";
     // Labels carry their text and show "&" as it is.
-    for (HWND label : {form->ProductNameLabel, form->HeadLabel, form->DeveloperLabel, form->CopyLabel, form->Link,
-                       form->FolderPrompt, form->LanguagePrompt, form->ThanksLabel}) {
+    for (HWND label : {form->Controls().ProductNameLabel, form->Controls().HeadLabel, form->Controls().DeveloperLabel, form->Controls().CopyLabel, form->Controls().Link,
+                       form->Controls().FolderPrompt, form->Controls().LanguagePrompt, form->Controls().ThanksLabel}) {
         EXPECT_EQ("Static", ClassOf(label));
         EXPECT_TRUE(GetWindowLongPtrA(label, GWL_STYLE) & SS_NOPREFIX) << WindowText(label);
     }
     // Right-aligned labels keep their right edge.
-    EXPECT_EQ(130, RectInParent(form->LanguagePrompt).right);
-    EXPECT_EQ(283, RectInParent(form->ThanksLabel).right);
-    EXPECT_EQ(375, RectInParent(form->Link).right);
-    EXPECT_EQ(form->BottomPanel, GetParent(form->Link));
-    EXPECT_EQ(form->BottomPanel, GetParent(form->CopyLabel));
-    EXPECT_EQ(RectInParent(form->ThanksLabel).right - RectInParent(form->ThanksLabel).left,
-              TextSize(reinterpret_cast<HFONT>(SendMessageA(form->ThanksLabel, WM_GETFONT, 0, 0)),
+    EXPECT_EQ(130, RectInParent(form->Controls().LanguagePrompt).right);
+    EXPECT_EQ(283, RectInParent(form->Controls().ThanksLabel).right);
+    EXPECT_EQ(375, RectInParent(form->Controls().Link).right);
+    EXPECT_EQ(form->Controls().BottomPanel, GetParent(form->Controls().Link));
+    EXPECT_EQ(form->Controls().BottomPanel, GetParent(form->Controls().CopyLabel));
+    EXPECT_EQ(RectInParent(form->Controls().ThanksLabel).right - RectInParent(form->Controls().ThanksLabel).left,
+              TextSize(reinterpret_cast<HFONT>(SendMessageA(form->Controls().ThanksLabel, WM_GETFONT, 0, 0)),
                        "Thanks for choosing QOVA")
                   .cx);
 
@@ -122,23 +122,23 @@ TEST_F(SetupFormTest, EveryControlIsAStandardChildWindowInItsPlace)
     std::vector<HWND> order;
     for (HWND child = GetWindow(form->Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
         order.push_back(child);
-    const std::vector<HWND> frontToBack{form->PageControl,       form->PageFrame,  form->BottomPanel,
-                                        form->SimulatorImage,             form->BackBt.Handle(), form->ProductNameLabel,
-                                        form->ExitBt.Handle(),    form->ContinueBt.Handle(), form->IconImage,
-                                        form->BakImage};
+    const std::vector<HWND> frontToBack{form->Controls().PageControl,       form->Controls().PageFrame,  form->Controls().BottomPanel,
+                                        form->Controls().SimulatorImage,             form->Controls().BackBt.Handle(), form->Controls().ProductNameLabel,
+                                        form->Controls().ExitBt.Handle(),    form->Controls().ContinueBt.Handle(), form->Controls().IconImage,
+                                        form->Controls().BakImage};
     EXPECT_EQ(frontToBack, order);
 
     // Six blank tabs, 20 pixels wide, that never take the focus.
-    EXPECT_EQ(6, SendMessageA(form->PageControl, TCM_GETITEMCOUNT, 0, 0));
-    const RECT tab = TabRect(form->PageControl, 1);
+    EXPECT_EQ(6, SendMessageA(form->Controls().PageControl, TCM_GETITEMCOUNT, 0, 0));
+    const RECT tab = TabRect(form->Controls().PageControl, 1);
     EXPECT_EQ(20, tab.right - tab.left);
-    const LONG_PTR tabStyle = GetWindowLongPtrA(form->PageControl, GWL_STYLE);
+    const LONG_PTR tabStyle = GetWindowLongPtrA(form->Controls().PageControl, GWL_STYLE);
     EXPECT_TRUE(tabStyle & TCS_BUTTONS);
     EXPECT_TRUE(tabStyle & TCS_FOCUSNEVER);
     EXPECT_TRUE(tabStyle & TCS_OWNERDRAWFIXED);
 
     // The graphic buttons are for the mouse: no tab stop.
-    for (const TGlyphButton* button : {&form->ContinueBt, &form->ExitBt, &form->BackBt, &form->SelectFolderBt})
+    for (const TGlyphButton* button : {&form->Controls().ContinueBt, &form->Controls().ExitBt, &form->Controls().BackBt, &form->Controls().SelectFolderBt})
         EXPECT_FALSE(GetWindowLongPtrA(button->Handle(), GWL_STYLE) & WS_TABSTOP);
 }
 
@@ -146,14 +146,14 @@ TEST_F(SetupFormTest, FormShowFillsTheWindowAndResetsTheState)
 {
     Open();
     EXPECT_TRUE(reports.empty());
-    EXPECT_EQ("Qovarium installation", WindowText(form->ProductNameLabel));
-    EXPECT_EQ("Qovarium", WindowText(form->FullNameLabel));
-    EXPECT_EQ("version 1.5", WindowText(form->VersionLabel));
-    EXPECT_EQ("developed by Norvane Brelkon", WindowText(form->DeveloperLabel));
-    EXPECT_EQ("Space required for program installation: 7.60MB", WindowText(form->SpaceLabel));
-    EXPECT_EQ("Thanks for choosing QOVA", WindowText(form->ThanksLabel));
-    EXPECT_EQ("includes Show Simulator", WindowText(form->CommentLabel));
-    EXPECT_EQ("C:\\Program Files\\QOVA", WindowText(form->FolderEdit));
+    EXPECT_EQ("Qovarium installation", WindowText(form->Controls().ProductNameLabel));
+    EXPECT_EQ("Qovarium", WindowText(form->Controls().FullNameLabel));
+    EXPECT_EQ("version 1.5", WindowText(form->Controls().VersionLabel));
+    EXPECT_EQ("developed by Norvane Brelkon", WindowText(form->Controls().DeveloperLabel));
+    EXPECT_EQ("Space required for program installation: 7.60MB", WindowText(form->Controls().SpaceLabel));
+    EXPECT_EQ("Thanks for choosing QOVA", WindowText(form->Controls().ThanksLabel));
+    EXPECT_EQ("includes Show Simulator", WindowText(form->Controls().CommentLabel));
+    EXPECT_EQ("C:\\Program Files\\QOVA", WindowText(form->Controls().FolderEdit));
 
     const std::string config = appData.Path() + "Norvane\\QOVA\\";
     EXPECT_EQ(config + "qova.ini", form->State.ProgramIniPath);
@@ -164,20 +164,20 @@ TEST_F(SetupFormTest, FormShowFillsTheWindowAndResetsTheState)
     EXPECT_EQ(1, form->State.Log.FolderCounter);
     EXPECT_FALSE(form->State.Log.InstallLog);
 
-    EXPECT_EQ(BST_CHECKED, SendMessageA(form->DeskIconCheck, BM_GETCHECK, 0, 0));
-    EXPECT_EQ(BST_CHECKED, SendMessageA(form->StartIconCheck, BM_GETCHECK, 0, 0));
-    EXPECT_EQ(0, SendMessageA(form->LangCombo, CB_GETCURSEL, 0, 0));
+    EXPECT_EQ(BST_CHECKED, SendMessageA(form->Controls().DeskIconCheck, BM_GETCHECK, 0, 0));
+    EXPECT_EQ(BST_CHECKED, SendMessageA(form->Controls().StartIconCheck, BM_GETCHECK, 0, 0));
+    EXPECT_EQ(0, SendMessageA(form->Controls().LangCombo, CB_GETCURSEL, 0, 0));
     char item[32] = "";
-    SendMessageA(form->LangCombo, CB_GETLBTEXT, 1, reinterpret_cast<LPARAM>(item));
+    SendMessageA(form->Controls().LangCombo, CB_GETLBTEXT, 1, reinterpret_cast<LPARAM>(item));
     EXPECT_STREQ("Espa\xF1ol", item);
     EXPECT_TRUE(form->State.CurrentLangLibrary.empty());
 
     EXPECT_EQ(TExitState::MustConfirm, form->ExitState());
-    EXPECT_EQ("Exit setup", WindowText(form->ExitBt.Handle()));
-    EXPECT_EQ("Continue", WindowText(form->ContinueBt.Handle()));
-    EXPECT_EQ("Back", WindowText(form->BackBt.Handle()));
-    EXPECT_TRUE(Enabled(form->ContinueBt.Handle()));
-    EXPECT_FALSE(Enabled(form->BackBt.Handle()));
+    EXPECT_EQ("Exit setup", WindowText(form->Controls().ExitBt.Handle()));
+    EXPECT_EQ("Continue", WindowText(form->Controls().ContinueBt.Handle()));
+    EXPECT_EQ("Back", WindowText(form->Controls().BackBt.Handle()));
+    EXPECT_TRUE(Enabled(form->Controls().ContinueBt.Handle()));
+    EXPECT_FALSE(Enabled(form->Controls().BackBt.Handle()));
     ExpectOnPage(TPage::Welcome);
 
     // The folder button's tooltip.
@@ -187,8 +187,8 @@ TEST_F(SetupFormTest, FormShowFillsTheWindowAndResetsTheState)
     char tipText[80] = "";
     TTTOOLINFOA tool{};
     tool.cbSize = sizeof tool;
-    tool.hwnd = form->Sheet(TPage::Folder);
-    tool.uId = reinterpret_cast<UINT_PTR>(form->SelectFolderBt.Handle());
+    tool.hwnd = form->Controls().Sheet(TPage::Folder);
+    tool.uId = reinterpret_cast<UINT_PTR>(form->Controls().SelectFolderBt.Handle());
     tool.lpszText = tipText;
     SendMessageA(tips, TTM_GETTEXTA, sizeof tipText, reinterpret_cast<LPARAM>(&tool));
     EXPECT_STREQ("Change folder", tipText);
@@ -199,14 +199,14 @@ TEST_F(SetupFormTest, HandCursorOverTheControlsThatHaveIt)
     Open();
     HCURSOR hand = LoadCursorA(nullptr, IDC_HAND);
     ASSERT_TRUE(hand);
-    for (HWND control : {form->ContinueBt.Handle(), form->Link, form->DeskIconCheck, form->LangCombo,
-                         form->SelectFolderBt.Handle()}) {
+    for (HWND control : {form->Controls().ContinueBt.Handle(), form->Controls().Link, form->Controls().DeskIconCheck, form->Controls().LangCombo,
+                         form->Controls().SelectFolderBt.Handle()}) {
         SetCursor(LoadCursorA(nullptr, IDC_ARROW));
         SendMessageA(control, WM_SETCURSOR, reinterpret_cast<WPARAM>(control), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
         EXPECT_EQ(hand, GetCursor()) << WindowText(control);
     }
     SetCursor(LoadCursorA(nullptr, IDC_ARROW));
-    SendMessageA(form->FolderEdit, WM_SETCURSOR, reinterpret_cast<WPARAM>(form->FolderEdit),
+    SendMessageA(form->Controls().FolderEdit, WM_SETCURSOR, reinterpret_cast<WPARAM>(form->Controls().FolderEdit),
                  MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
     EXPECT_NE(hand, GetCursor());
 }
@@ -215,7 +215,7 @@ TEST_F(SetupFormTest, DefaultFolderHasOneBackslashBeforeTheShortName)
 {
     SetRegString(HKEY_LOCAL_MACHINE, NtVersionKey, "ProgramFilesDir", "D:\\Apps\\");
     Open();
-    EXPECT_EQ("D:\\Apps\\QOVA", WindowText(form->FolderEdit));
+    EXPECT_EQ("D:\\Apps\\QOVA", WindowText(form->Controls().FolderEdit));
 }
 
 TEST_F(SetupFormTest, LanguageFoundInTheSettingsFileIsPreselected)
@@ -226,7 +226,7 @@ TEST_F(SetupFormTest, LanguageFoundInTheSettingsFileIsPreselected)
     ASSERT_TRUE(WritePrivateProfileStringA("QOVA", "LangLibrary", "qovaspa.dll", (config + "qova.ini").c_str()));
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, (config + "qova.ini").c_str());
     Open();
-    EXPECT_EQ(1, SendMessageA(form->LangCombo, CB_GETCURSEL, 0, 0));
+    EXPECT_EQ(1, SendMessageA(form->Controls().LangCombo, CB_GETCURSEL, 0, 0));
     EXPECT_EQ("qovaspa.dll", form->State.CurrentLangLibrary);
 }
 
@@ -239,7 +239,7 @@ TEST_F(SetupFormTest, FailingFormShowIsReportedAndLeavesTheStartValues)
     EXPECT_EQ("Invalid data type for 'AppData'", reports[0]);
     EXPECT_TRUE(IsWindowVisible(form->Handle()));
     // The steps after the failing one did not run...
-    EXPECT_EQ("", WindowText(form->ProductNameLabel));
+    EXPECT_EQ("", WindowText(form->Controls().ProductNameLabel));
     EXPECT_FALSE(form->BakBrush());
     // ...and the counters still have their start values.
     EXPECT_EQ(1, form->State.Log.FileCounter);
@@ -252,17 +252,17 @@ TEST_F(SetupFormTest, TheLaterPagesAreMadeOnceTheWindowIsUpWithWhatTheStartGaveT
     form = std::make_unique<TSetupForm>();
     form->Show();
     EXPECT_TRUE(IsWindowVisible(form->Handle()));
-    EXPECT_TRUE(form->DeveloperLabel);
-    EXPECT_FALSE(form->FolderEdit) << "the first look waits for no later page";
+    EXPECT_TRUE(form->Controls().DeveloperLabel);
+    EXPECT_FALSE(form->Controls().FolderEdit) << "the first look waits for no later page";
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
         DispatchMessageA(&message);
-    ASSERT_TRUE(form->FolderEdit);
-    EXPECT_NE("", WindowText(form->FolderEdit));
-    EXPECT_EQ("Thanks for choosing QOVA", WindowText(form->ThanksLabel));
-    EXPECT_EQ(BST_CHECKED, SendMessageA(form->DeskIconCheck, BM_GETCHECK, 0, 0));
-    EXPECT_EQ(0, SendMessageA(form->LangCombo, CB_GETCURSEL, 0, 0));
-    EXPECT_EQ(2, SendMessageA(form->LangCombo, CB_GETCOUNT, 0, 0));
+    ASSERT_TRUE(form->Controls().FolderEdit);
+    EXPECT_NE("", WindowText(form->Controls().FolderEdit));
+    EXPECT_EQ("Thanks for choosing QOVA", WindowText(form->Controls().ThanksLabel));
+    EXPECT_EQ(BST_CHECKED, SendMessageA(form->Controls().DeskIconCheck, BM_GETCHECK, 0, 0));
+    EXPECT_EQ(0, SendMessageA(form->Controls().LangCombo, CB_GETCURSEL, 0, 0));
+    EXPECT_EQ(2, SendMessageA(form->Controls().LangCombo, CB_GETCOUNT, 0, 0));
 }
 
 // ---- The background ----
@@ -368,7 +368,7 @@ TEST_F(SetupFormTest, GradientIsDrawnTransparentlyBehindTheProductName)
     EXPECT_EQ(RGB(145, 145, 145), GetPixel(dc, 379, 10));
     // The label over the gradient has no background of its own: its last
     // column, past the text, shows the gradient's level there.
-    const RECT label = RectInParent(form->ProductNameLabel);
+    const RECT label = RectInParent(form->Controls().ProductNameLabel);
     const int x = label.right - 1;
     const auto level = static_cast<BYTE>(245 - static_cast<int>(std::nearbyint(x * 100.0 / 379)));
     EXPECT_EQ(RGB(level, level, level), GetPixel(dc, x, label.top));
@@ -393,29 +393,29 @@ void ExpectLaidOutFor(const TSetupForm& form, int dpi)
         EXPECT_EQ(s(left + width), place.right) << WindowText(window);
         EXPECT_EQ(s(top + height), place.bottom) << WindowText(window);
     };
-    expectAt(form.ContinueBt.Handle(), 170, 174, 95, 30);
-    expectAt(form.PageControl, 63, 33, 313, 138);
-    expectAt(form.BottomPanel, 0, 206, 380, 20);
-    expectAt(form.BakImage, 0, 0, 380, 206);
-    expectAt(form.FolderEdit, 14, 51, 250, 21);
-    expectAt(form.StartIconCheck, 84, 68, 139, 17);
-    EXPECT_EQ(s(375), RectInParent(form.Link).right) << "right-aligned labels keep their scaled edge";
-    EXPECT_EQ(s(130), RectInParent(form.LanguagePrompt).right);
+    expectAt(form.Controls().ContinueBt.Handle(), 170, 174, 95, 30);
+    expectAt(form.Controls().PageControl, 63, 33, 313, 138);
+    expectAt(form.Controls().BottomPanel, 0, 206, 380, 20);
+    expectAt(form.Controls().BakImage, 0, 0, 380, 206);
+    expectAt(form.Controls().FolderEdit, 14, 51, 250, 21);
+    expectAt(form.Controls().StartIconCheck, 84, 68, 139, 17);
+    EXPECT_EQ(s(375), RectInParent(form.Controls().Link).right) << "right-aligned labels keep their scaled edge";
+    EXPECT_EQ(s(130), RectInParent(form.Controls().LanguagePrompt).right);
 
     const auto fontHeight = [](HWND window) {
         LOGFONTA font{};
         GetObjectA(reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0)), sizeof font, &font);
         return font.lfHeight;
     };
-    EXPECT_EQ(s(-11), fontHeight(form.FolderEdit));
-    EXPECT_EQ(s(-15), fontHeight(form.ProductNameLabel));
-    EXPECT_EQ(s(-12), fontHeight(form.StatusLabel));
+    EXPECT_EQ(s(-11), fontHeight(form.Controls().FolderEdit));
+    EXPECT_EQ(s(-15), fontHeight(form.Controls().ProductNameLabel));
+    EXPECT_EQ(s(-12), fontHeight(form.Controls().StatusLabel));
 
     const int art = dpi <= 96 ? 100 : dpi <= 120 ? 125 : dpi <= 144 ? 150 : 200;
-    EXPECT_EQ(24 * art / 100, form.ContinueBt.GlyphSize().cx);
-    EXPECT_EQ(16 * art / 100, form.SelectFolderBt.GlyphSize().cx);
+    EXPECT_EQ(24 * art / 100, form.Controls().ContinueBt.GlyphSize().cx);
+    EXPECT_EQ(16 * art / 100, form.Controls().SelectFolderBt.GlyphSize().cx);
     ICONINFO icon{};
-    ASSERT_TRUE(GetIconInfo(reinterpret_cast<HICON>(SendMessageA(form.IconImage, STM_GETICON, 0, 0)), &icon));
+    ASSERT_TRUE(GetIconInfo(reinterpret_cast<HICON>(SendMessageA(form.Controls().IconImage, STM_GETICON, 0, 0)), &icon));
     const TBitmapHandle colour(icon.hbmColor), mask(icon.hbmMask);
     BITMAP bits{};
     GetObjectA(colour.get(), sizeof bits, &bits);
