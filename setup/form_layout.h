@@ -1,7 +1,7 @@
-// The wizard as data: its pages, each with what Continue does there and what
+// The wizard as data: its pages, each with its buttons, its check and what
 // showing it does, and its controls and fonts, each row saying what the
 // control is, where it sits, how it looks and acts, and on which page.
-// Pixels at 96 DPI.
+// Pixels at 96 DPI. The rows themselves are in form_rows.cpp.
 #pragma once
 
 #include "setup/form_ids.h"

@@ -1,3 +1,6 @@
+// The wizard's rows, which form_layout.h declares: its pages, fonts and
+// controls. Defined here, above the form whose handlers they name, so that
+// the code below (the controls, the layout) reads them without reaching up.
 #include "setup/form_layout.h"
 
 #include "engine/product_manifest.h"
