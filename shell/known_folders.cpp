@@ -95,7 +95,7 @@ bool IsInsideProgramFiles(const std::string& folder)
     std::string native;
     if (const TRegKey key = OpenRegKey(HKEY_LOCAL_MACHINE, WindowsVersionKey, KEY_READ))
         native = ReadRegString(key.get(), "ProgramW6432Dir");
-    const std::string path = UpperCase(IncludeTrailingBackslash(FullPathName(folder)));
+    const std::string path = UpperCase(IncludeTrailingBackslash(folder));
     for (const std::string& root : {GetProgramFilesDir(), ShellFolderPath(CSIDL_PROGRAM_FILES),
                                     ShellFolderPath(CSIDL_PROGRAM_FILESX86), native}) {
         if (root.empty())

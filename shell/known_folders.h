@@ -26,8 +26,8 @@ std::string GetProgramFilesDir();
 // it ends in one, and the short name.
 std::string DefaultInstallFolder();
 
-// Whether the folder is one of the system's Program Files folders, or lies
-// inside one. Compared as full paths, without regard to case.
+// Whether the folder (a full path) is one of the system's Program Files
+// folders, or lies inside one; without regard to case.
 bool IsInsideProgramFiles(const std::string& folder);
 
 // The user's Explorer key, opened with full access and created when missing;
