@@ -14,16 +14,21 @@ cd "$(dirname "$0")/.."
 # Build folders configured with the posix thread model's compilers start afresh.
 fresh() { if grep -qs 'mingw32-g++-posix' "$1/CMakeCache.txt"; then echo --fresh; fi; }
 tools/install-deps.sh >/dev/null
-# The peer is the bench's alone: installed here, not for the tests.
-if ! command -v makensis >/dev/null; then
+# The peer, and xdotool, which times the launch from outside, are the
+# bench's alone: installed here, not for the tests.
+need=()
+command -v makensis >/dev/null || need+=(nsis)
+command -v xdotool >/dev/null || need+=(xdotool)
+if [ ${#need[@]} -gt 0 ]; then
   if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get -o DPkg::Lock::Timeout=600 install -y -q --no-install-recommends nsis \
-    >/dev/null
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get -o DPkg::Lock::Timeout=600 install -y -q --no-install-recommends \
+    "${need[@]}" >/dev/null
 fi
 rounds=${1:-7}
 if tools/can-run-32bit.sh; then preset=win32 wine=wine; else preset=win64 wine=/usr/lib/wine/wine64; fi
 bench=$PWD/build/bench
-trap 'tests/wine-run.sh --prefix "$PWD/build/$preset/wineprefix" --wine "$wine" --stop' EXIT
+trap 'tests/wine-run.sh --prefix "$PWD/build/$preset/wineprefix" --wine "$wine" --stop
+      tests/wine-run.sh --prefix "$bench/launch-prefix" --wine "$wine" --stop' EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
 
@@ -53,6 +58,10 @@ for payload in stand-in vendor-shaped; do
     "$(winpath "$build/peer.exe")" ||
     echo "(some rounds on the $payload payload failed)"
   rm -rf "$bench/e2e/prefix-$payload"
+  # The same launch as a person sees it: until the window is on the screen.
+  bench/launch_outside.sh --prefix "$bench/launch-prefix" --wine "$wine" --rounds "$rounds" \
+    ours="$build/setup.exe" NSIS="$build/peer.exe" "empty window=$build/bench/empty_window.exe"
+  echo "  (targets: ours <= 0.9 x NSIS's wizard, <= 1.5 x the empty window)"
 done
 echo "(medians of $rounds rounds on a shared machine: expect noise of a few per cent, more on the launch)"
 
