@@ -15,6 +15,7 @@
 // that every round installs afresh. One round first is not counted: the
 // prefix's first starts are slow.
 #include "engine/product_manifest.h"
+#include "page_text.h"
 #include "platform/data_module.h"
 #include "platform/resource.h"
 #include "test_support.h"
@@ -121,7 +122,7 @@ bool RunSetup(const std::string& exe, TRound& round)
     }
     Settle(main);
     round.ShownMemory = PeakResidentMiB(process.Process());
-    for (TPage page : {TPage::Folder, TPage::Shortcuts, TPage::Language, TPage::Ready}) {
+    for (TPage page : PagesFrom(TPage::Folder, TPage::Ready)) {
         ClickWithMouse(continueBt);
         if (!WaitUntil([&] { return ShownPage(pages) == page; }, 10000)) {
             process.Kill();

@@ -304,7 +304,7 @@ TEST_F(WizardEndToEnd, InstallsThroughAllSixPagesThenReinstallsOverIt)
             WriteBytes(Device(row), "user's own " + std::to_string(row) + "\r\n");
         TWizard wizard(setupExe);
         ASSERT_TRUE(wizard.Start());
-        for (TPage page : {TPage::Folder, TPage::Shortcuts, TPage::Language, TPage::Ready}) {
+        for (TPage page : PagesFrom(TPage::Folder, TPage::Ready)) {
             ASSERT_TRUE(wizard.Next(page));
             if (page == TPage::Language) {
                 EXPECT_EQ(1, SendMessageA(wizard.LangCombo, CB_GETCURSEL, 0, 0)) << "the language chosen last time";
@@ -413,7 +413,7 @@ TEST_F(WizardEndToEnd, FolderEveryoneCouldChangeIsTheAdministratorsOnceInstalled
     EXPECT_EQ((std::vector<std::string>{"install.log", "version.dll"}), FolderEntries(planted));
 
     SendMessageA(wizard.FolderEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(folder.c_str()));
-    for (TPage page : {TPage::Shortcuts, TPage::Language, TPage::Ready})
+    for (TPage page : PagesFrom(TPage::Shortcuts, TPage::Ready))
         ASSERT_TRUE(wizard.Next(page));
     ClickWithMouse(wizard.ContinueBt);
     ASSERT_TRUE(WaitUntil([&] { return wizard.Page() == TPage::Finish && TextOf(wizard.ExitBt) == "Close"; }, 60000));
@@ -483,7 +483,7 @@ TEST_F(WizardEndToEnd, RunKilledWhileItExtractsIsSetRightByTheNext)
         EXPECT_TRUE(wizard.Start());
         EXPECT_TRUE(wizard.Next(TPage::Folder));
         SendMessageA(wizard.FolderEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(folder.c_str()));
-        for (TPage page : {TPage::Shortcuts, TPage::Language, TPage::Ready})
+        for (TPage page : PagesFrom(TPage::Shortcuts, TPage::Ready))
             EXPECT_TRUE(wizard.Next(page));
         const auto extracted = [&] {
             int count = 0;

@@ -23,8 +23,7 @@ inline constexpr const char* ExitQuestion = "Installation not completed, really 
 inline constexpr const char* FolderWarning = "Please specify destination folder.";
 
 // The pages a person goes through before the installation.
-inline constexpr TPage BeforeFinish[] = {TPage::Welcome, TPage::Folder, TPage::Shortcuts, TPage::Language,
-                                         TPage::Ready};
+inline const std::vector<TPage> BeforeFinish = PagesFrom(TPage::Welcome, TPage::Ready);
 
 std::string ClassOf(HWND window);
 bool Enabled(HWND window);

@@ -30,7 +30,7 @@ TEST_F(SetupFormTest, ContinueAndBackWalkThePagesAndSetBack)
     ExpectOnPage(TPage::Welcome);
     EXPECT_FALSE(Enabled(form->Controls().BackBt.Handle()));
 
-    for (TPage page : {TPage::Folder, TPage::Shortcuts, TPage::Language, TPage::Ready}) {
+    for (TPage page : PagesFrom(TPage::Folder, TPage::Ready)) {
         form->ContinueBtClick();
         ExpectOnPage(page);
         EXPECT_TRUE(Enabled(form->Controls().BackBt.Handle())) << page;
