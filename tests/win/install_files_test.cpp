@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <vector>
 
 using namespace testing_support;
@@ -449,14 +450,18 @@ TEST_F(InstallFilesTest, GroupFolderThatExistedIsStillLoggedFirst)
 
 TEST_F(InstallFilesTest, ExtractionFailureStopsTheInstallationThere)
 {
-    for (int k : {0, 4}) {
-        SCOPED_TRACE(k);
-        TTempDir target;
-        installDir = target / "QOVA\\";
+    std::unique_ptr<TTempDir> target;
+    const auto afresh = [&] {
+        target = std::make_unique<TTempDir>();
+        installDir = *target / "QOVA\\";
         choices.Folder = installDir;
         state = TSetupState{};
         user.Asked.clear();
         user.Answers = {mrOk};
+    };
+    for (int k : {0, 4}) {
+        SCOPED_TRACE(k);
+        afresh();
         // Extraction reports failure from row k on, as a damaged disk would
         // make it; earlier rows are really written.
         int extractCalls = 0;
@@ -491,12 +496,7 @@ TEST_F(InstallFilesTest, ExtractionFailureStopsTheInstallationThere)
 
     // A device file refused (its bytes not the image's) stops the copy there
     // too, with what was made already in the log for the uninstaller.
-    TTempDir target;
-    installDir = target / "QOVA\\";
-    choices.Folder = installDir;
-    state = TSetupState{};
-    user.Asked.clear();
-    user.Answers = {mrOk};
+    afresh();
     const auto failingDevice = [&](const std::string& path, const std::string& resource) {
         return resource != ProductManifest::DeviceTable[2].ResourceName && ExtractPayload(path, resource);
     };
