@@ -221,7 +221,7 @@ int Run(int argc, char** argv)
             ExtractPayload(work + row.FileName, row.ResourceName);
     }, false, true});
     // What the check against the image's digests costs of the extraction.
-    figures.push_back({"  of which SHA-256 (CNG)", [&](int) {
+    figures.push_back({"  of which SHA-256", [&](int) {
         for (const TRow& row : rows) {
             TResourceData resource(nullptr, "BINARY", row.ResourceName);
             TSha256 hash;

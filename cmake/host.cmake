@@ -17,7 +17,7 @@ if(QOVA_BUILD_TESTS)
     set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
     add_subdirectory(${QOVA_GOOGLETEST_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
     add_executable(host_tests ${CMAKE_SOURCE_DIR}/tests/portable/zstream_test.cpp
-        ${CMAKE_SOURCE_DIR}/tests/portable/unique_handle_test.cpp)
+        ${CMAKE_SOURCE_DIR}/tests/portable/unique_handle_test.cpp ${CMAKE_SOURCE_DIR}/tests/portable/sha256_test.cpp)
     target_link_libraries(host_tests PRIVATE qova_engine_portable gtest_main)
     add_test(NAME host_tests COMMAND host_tests)
 

@@ -117,29 +117,6 @@ TEST_F(ExtractResourceTest, BytesOfAnotherDigestLeaveTheTargetAsItWas)
     }
 }
 
-TEST(Sha256Test, MeetsTheStandardVectors)
-{
-    const auto hex = [](const TSha256Digest& digest) {
-        std::string text;
-        for (uint8_t byte : digest)
-            text += "0123456789abcdef"[byte >> 4], text += "0123456789abcdef"[byte & 15];
-        return text;
-    };
-    const auto digest = [](const std::string& message, size_t piece) {
-        TSha256 hash;
-        for (size_t at = 0; at < message.size(); at += piece)
-            hash.Update(message.data() + at, std::min(piece, message.size() - at));
-        return hash.Finish();
-    };
-    EXPECT_EQ("e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855", hex(digest("", 1)));
-    EXPECT_EQ("ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad", hex(digest("abc", 1)));
-    EXPECT_EQ("248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1",
-              hex(digest("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq", 7)));
-    // A million a's, in pieces that do not line up with the 64-byte blocks.
-    EXPECT_EQ("cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0",
-              hex(digest(std::string(1000000, 'a'), 65537)));
-}
-
 TEST_F(ExtractResourceTest, UncreatableTargetsRaiseTheCreateFileMessage)
 {
     // Held open without sharing by another handle: contents kept.
