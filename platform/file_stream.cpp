@@ -17,15 +17,15 @@ unsigned long RemoveOldFile(const std::string& path)
         const DWORD error = GetLastError();
         return error == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : error;
     }
-    FILE_ATTRIBUTE_TAG_INFO tag{};
-    if (!GetFileInformationByHandleEx(old.get(), FileAttributeTagInfo, &tag, sizeof tag))
-        return GetLastError();
+    unsigned long attributes = 0;
+    bool isLink = false;
+    if (const unsigned long error = EntryKindOf(old.get(), attributes, isLink))
+        return error;
     // The second test for systems that follow a link whatever the flag says
     // (Wine): what was opened must be what the path names.
-    if (((tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && IsReparseTagNameSurrogate(tag.ReparseTag)) ||
-        !IsAtPath(old.get(), path))
+    if (isLink || !IsAtPath(old.get(), path))
         return ERROR_CANT_RESOLVE_FILENAME;
-    if (tag.FileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))
+    if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))
         return ERROR_ACCESS_DENIED;
     return DisposeOpenFile(old.get()) ? ERROR_SUCCESS : GetLastError();
 }

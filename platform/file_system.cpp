@@ -281,6 +281,16 @@ std::string ExcludeTrailingBackslash(std::string path)
     return path;
 }
 
+unsigned long EntryKindOf(void* handle, unsigned long& attributes, bool& isLink)
+{
+    FILE_ATTRIBUTE_TAG_INFO tag{};
+    if (!GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &tag, sizeof tag))
+        return GetLastError();
+    attributes = tag.FileAttributes;
+    isLink = (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && IsReparseTagNameSurrogate(tag.ReparseTag);
+    return ERROR_SUCCESS;
+}
+
 bool IsAtPath(void* handle, const std::string& path)
 {
     const std::string final = FinalPathOf(handle);

@@ -16,6 +16,12 @@ std::vector<std::string> FoldersOnTheWay(const std::string& fullPath);
 // one reached through a link; path must exist.
 bool IsAtPath(void* handle, const std::string& path);
 
+// The attributes of the entry open through handle, and whether it is a link
+// that names something elsewhere (a junction, mount point or symbolic link;
+// not a cloud file's placeholder, which is the entry itself). 0, or the
+// system's error code.
+unsigned long EntryKindOf(void* handle, unsigned long& attributes, bool& isLink);
+
 // A non-folder entry of that path exists.
 bool FileExists(const std::string& path);
 

@@ -171,25 +171,6 @@ void CreateOwnFolder(const std::string& path, TFolderKind kind)
         RaiseCreateError(path, error);
 }
 
-namespace {
-
-// A folder, and not a junction, mount point or symbolic link: a reparse
-// point that names something elsewhere. Others (a cloud file's placeholder)
-// are the folder itself. error is set when it cannot be asked.
-bool IsFolderItself(HANDLE folder, unsigned long& error)
-{
-    FILE_ATTRIBUTE_TAG_INFO tag{};
-    if (!GetFileInformationByHandleEx(folder, FileAttributeTagInfo, &tag, sizeof tag)) {
-        error = GetLastError();
-        return false;
-    }
-    if (!(tag.FileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-        return false;
-    return !(tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || !IsReparseTagNameSurrogate(tag.ReparseTag);
-}
-
-} // namespace
-
 TFileHandle OpenFolderHeld(const std::string& path, unsigned long& error, bool shareDelete)
 {
     const std::string folder = ExcludeTrailingBackslash(path);
@@ -199,10 +180,13 @@ TFileHandle OpenFolderHeld(const std::string& path, unsigned long& error, bool s
                                    FILE_SHARE_READ | FILE_SHARE_WRITE | (shareDelete ? FILE_SHARE_DELETE : 0), nullptr,
                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     error = ERROR_SUCCESS;
+    unsigned long attributes = 0;
+    bool isLink = false;
     if (!handle)
         error = GetLastError();
-    else if (!IsFolderItself(handle.get(), error) || !IsAtPath(handle.get(), folder))
-        error = error ? error : ERROR_CANT_RESOLVE_FILENAME;
+    else if ((error = EntryKindOf(handle.get(), attributes, isLink)) == ERROR_SUCCESS &&
+             (!(attributes & FILE_ATTRIBUTE_DIRECTORY) || isLink || !IsAtPath(handle.get(), folder)))
+        error = ERROR_CANT_RESOLVE_FILENAME;
     if (error != ERROR_SUCCESS)
         handle.reset();
     return handle;
@@ -273,8 +257,8 @@ TUserFolder::TUserFolder(const std::string& folder, std::size_t makeable)
             // folder, which must pass as one found.
             if (!DesktopUserMay(held_.back().get(), FILE_ADD_SUBDIRECTORY))
                 error_ = ERROR_ACCESS_DENIED;
-            else if (CreateDirectoryA(way[i].c_str(), nullptr))
-                made_.push_back(way[i]);
+            else
+                CreateDirectoryA(way[i].c_str(), nullptr);
             if (error_ != ERROR_ACCESS_DENIED)
                 level = OpenFolderHeld(way[i], error_, false);
         }
@@ -282,16 +266,8 @@ TUserFolder::TUserFolder(const std::string& folder, std::size_t makeable)
             error_ = ERROR_ACCESS_DENIED;
             level.reset();
         }
-        if (!level) {
-            failed_ = way[i];
+        if (!level)
             return;
-        }
         held_.push_back(std::move(level));
     }
-}
-
-void TUserFolder::Check() const
-{
-    if (error_)
-        RaiseCreateError(failed_, error_);
 }

@@ -86,20 +86,14 @@ class TUserFolder {
 public:
     explicit TUserFolder(const std::string& folder, std::size_t makeable = 0);
 
-    // 0, or the system's error code for Failed(): missing, not to be made,
-    // ERROR_CANT_RESOLVE_FILENAME for a link or a folder elsewhere, or
-    // ERROR_ACCESS_DENIED where the desktop's user may not add to it.
+    // 0, or the system's error code for the first level that failed:
+    // missing, not to be made, ERROR_CANT_RESOLVE_FILENAME for a link or a
+    // folder elsewhere, or ERROR_ACCESS_DENIED where the desktop's user may
+    // not add to it.
     unsigned long Error() const { return error_; }
-    const std::string& Failed() const { return failed_; }
-    // Raises the create-file message for the level that failed.
-    void Check() const;
-    // The levels made here, top first.
-    const std::vector<std::string>& Made() const { return made_; }
 
 private:
     std::vector<TFileHandle> held_;
-    std::vector<std::string> made_;
     unsigned long error_ = 0;
-    std::string failed_;
 };
 

@@ -24,9 +24,9 @@ bool ReadFileItself(const std::string& path, std::string& bytes, bool& missing)
     const TFileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                        FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     missing = !file && GetLastError() == ERROR_FILE_NOT_FOUND;
-    FILE_ATTRIBUTE_TAG_INFO tag{};
-    if (!file || !GetFileInformationByHandleEx(file.get(), FileAttributeTagInfo, &tag, sizeof tag) ||
-        ((tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && IsReparseTagNameSurrogate(tag.ReparseTag)))
+    unsigned long attributes = 0;
+    bool isLink = false;
+    if (!file || EntryKindOf(file.get(), attributes, isLink) != ERROR_SUCCESS || isLink)
         return false;
     bytes.clear();
     char buffer[4096];
@@ -43,8 +43,8 @@ bool ReadFileItself(const std::string& path, std::string& bytes, bool& missing)
 bool WriteAll(void* file, const std::string& bytes)
 {
     DWORD written = 0;
-    return bytes.empty() ||
-           (WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == bytes.size());
+    return bytes.empty() || (WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                             written == bytes.size());
 }
 
 // What the profile functions make of the file's bytes (none: no file) with

@@ -127,7 +127,8 @@ void TSetupForm::MakeLaterControls()
 
 void TSetupForm::FillLaterPages()
 {
-    controls_.SetLabelText(controls_.SpaceLabel, std::string("Space required for program installation: ") + SpaceRequiredText);
+    controls_.SetLabelText(controls_.SpaceLabel,
+                           std::string("Space required for program installation: ") + SpaceRequiredText);
     controls_.SetLabelText(controls_.ThanksLabel, std::string("Thanks for choosing ") + ProductIdentity.ShortName);
 
     SetWindowTextA(controls_.FolderEdit, first_.FolderText.c_str());
@@ -145,7 +146,7 @@ void TSetupForm::PaintBackground()
 void TSetupForm::LinkClick()
 {
     controls_.MarkLinkVisited();
-    ProcessMessages();
+    user_.ProcessMessages();
     desktop_->OpenWebPage(Handle(), MakerURL);
 }
 
@@ -201,12 +202,12 @@ bool TSetupForm::FolderAccepted()
     // Formed once, here: the installation takes this path as it is.
     const std::string folder = AcceptedDestination(WindowText(controls_.FolderEdit));
     if (folder.empty()) {
-        MessageDlg("Please specify destination folder.", TMsgDlgType::Warning, mbOK);
+        user_.MessageDlg("Please specify destination folder.", TMsgDlgType::Warning, mbOK);
         return false;
     }
     // What the installation could not use is left to it to report.
     if (const std::string warning = FolderWarning(RefusedFolder(folder)); !warning.empty()) {
-        MessageDlg(warning, TMsgDlgType::Warning, mbOK);
+        user_.MessageDlg(warning, TMsgDlgType::Warning, mbOK);
         return false;
     }
     choices_.Folder = folder;
@@ -245,7 +246,7 @@ void TSetupForm::RunInstallation()
     installing_ = true;
     bool returned = false, succeeded = false;
     try {
-        ProcessMessages();
+        user_.ProcessMessages();
         if (!closePending_) { // the user may have left before anything was installed
             succeeded = installer_(State, choices_, user_);
             returned = true;
@@ -280,7 +281,7 @@ void TSetupForm::BackBtClick()
 
 void TSetupForm::SelectFolderBtClick()
 {
-    ProcessMessages();
+    user_.ProcessMessages();
     std::string chosen;
     if (desktop_->BrowseForFolder(Handle(), WindowText(controls_.FolderPrompt), chosen))
         SetWindowTextA(controls_.FolderEdit, (IncludeTrailingBackslash(chosen) + ProductIdentity.ShortName).c_str());
@@ -296,7 +297,7 @@ void TSetupForm::PageControlChanging(bool& allowChange)
 void TSetupForm::ExitBtClick()
 {
     if (exitState_ == TExitState::MustConfirm &&
-        MessageDlg("Installation not completed, really exit now?", TMsgDlgType::Warning, mbYes | mbNo) == mrYes)
+        user_.MessageDlg("Installation not completed, really exit now?", TMsgDlgType::Warning, mbYes | mbNo) == mrYes)
         exitState_ = TExitState::Confirmed;
     Close();
 }
@@ -338,14 +339,9 @@ void TSetupForm::Close()
 
 // ---- The user, for the form and the installation ----
 
-int TSetupForm::MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons)
-{
-    return desktop_->MessageDlg(text, type, buttons);
-}
-
 int TSetupForm::TFormUser::MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons)
 {
-    return desktop_->MessageDlg(text, type, buttons);
+    return desktop_.MessageDlg(text, type, buttons);
 }
 
 void TSetupForm::TFormUser::ProcessMessages()
@@ -360,11 +356,6 @@ void TSetupForm::ReportException(std::exception_ptr error) noexcept
     } catch (...) {
         Application::HandleException(std::current_exception());
     }
-}
-
-void TSetupForm::ProcessMessages()
-{
-    Application::ProcessMessages();
 }
 
 // ---- Messages ----

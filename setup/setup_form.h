@@ -94,25 +94,23 @@ private:
     void OnActivate(WPARAM wParam);
     void FillLaterPages();
 
-    // How the installation reaches the user: the desktop's dialogs and a
-    // pass of the pending messages, so that the window stays alive.
+    // How the installation, and the form itself, reach the user: the
+    // desktop's dialogs and a pass of the pending messages, so that the
+    // window stays alive.
     class TFormUser final : public IInstallUser {
     public:
-        explicit TFormUser(IDesktop*& desktop) : desktop_(desktop) {}
+        explicit TFormUser(IDesktop& desktop) : desktop_(desktop) {}
         int MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons) override;
         void ProcessMessages() override;
 
     private:
-        IDesktop*& desktop_;
+        IDesktop& desktop_;
     };
-
-    int MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons);
-    void ProcessMessages();
 
     TInstaller installer_;
     TSystemDesktop systemDesktop_;
     IDesktop* desktop_;
-    TFormUser user_{desktop_};
+    TFormUser user_{*desktop_};
     TFormControls controls_;
     TIconHandle classIcon_, classSmallIcon_; // the window class's, while the form exists
     TBackground background_;
