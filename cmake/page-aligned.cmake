@@ -1,9 +1,11 @@
-# setup.exe as a page-aligned image: with sections at 4 KB in the file as in
-# memory, Wine maps the file instead of reading every section, the payload's
-# resources included, into private memory. Each section then ends on a
-# page, so there are fewer: the linker's own script, with .eh_frame moved
-# into .rdata and .CRT and .tls into .data (the TLS template first, where
-# its section-relative offsets expect it).
+# setup.exe with its resources on a page in the file. Windows maps an image
+# of any file alignment; Wine maps a section from the file only when it
+# starts on a page, and reads any other into private memory. The image keeps
+# 512-byte alignment, and after the link the resources, nearly all of the
+# file, are moved to the next 4 KB offset. Fewer sections, fewer pieces: the
+# linker's own script, with .eh_frame moved into .rdata and .CRT and .tls
+# into .data (the TLS template first, where its section-relative offsets
+# expect it).
 execute_process(COMMAND ${CMAKE_LINKER} --verbose OUTPUT_VARIABLE ld_verbose RESULT_VARIABLE ld_result)
 string(FIND "${ld_verbose}" "==================================================" script_start)
 string(FIND "${ld_verbose}" "==================================================" script_end REVERSE)
@@ -48,5 +50,9 @@ qova_script_replace("    *(.data_cygwin_nocopy)\n"
     "    *(.data_cygwin_nocopy)\n${crt_body}\n    KEEP (*(SORT(.CRT$*)))\n")
 file(WRITE ${CMAKE_BINARY_DIR}/setup.ld "${script}")
 
-target_link_options(setup PRIVATE -Wl,--file-alignment,0x1000 -Wl,-T,${CMAKE_BINARY_DIR}/setup.ld)
+target_link_options(setup PRIVATE -Wl,-T,${CMAKE_BINARY_DIR}/setup.ld)
 set_property(TARGET setup APPEND PROPERTY LINK_DEPENDS ${CMAKE_BINARY_DIR}/setup.ld)
+add_dependencies(setup host_tools)
+add_custom_command(TARGET setup POST_BUILD
+    COMMAND ${CMAKE_BINARY_DIR}/host-tools/page_align_resources $<TARGET_FILE:setup>
+    VERBATIM)

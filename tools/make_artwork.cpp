@@ -1,6 +1,6 @@
 // Draws the wizard's artwork and writes it in the formats the resource
-// compiler takes: the program icon (48, 32 and 16 pixels at 4, 8 and 32
-// bits per pixel), the two 32 x 32 application icons at 24 bits per pixel,
+// compiler takes: the program icon (48, 32 and 16 pixels at 32 bits per
+// pixel), the two 32 x 32 application icons at 24 bits per pixel,
 // and the button glyphs as 24-bit bitmaps on magenta. Each picture is drawn
 // again, from its shapes and never resampled, for 125, 150 and 200 % display
 // scale (and the program icon at the class icons' sizes for each); those
@@ -318,55 +318,13 @@ std::vector<uint8_t> GlyphBitmap(const std::vector<TImage>& images, int size)
     return out;
 }
 
-struct TRgb {
-    uint8_t r, g, b;
-};
-
-std::vector<TRgb> Palette(int bits)
-{
-    std::vector<TRgb> palette;
-    if (bits == 4) {
-        palette = {{0, 0, 0},       {128, 0, 0},   {0, 128, 0},   {128, 128, 0}, {0, 0, 128},   {128, 0, 128},
-                   {0, 128, 128},   {192, 192, 192}, {128, 128, 128}, {255, 0, 0}, {0, 255, 0},   {255, 255, 0},
-                   {0, 0, 255},     {255, 0, 255}, {0, 255, 255}, {255, 255, 255}};
-        return palette;
-    }
-    for (int r = 0; r < 6; ++r)
-        for (int g = 0; g < 6; ++g)
-            for (int b = 0; b < 6; ++b)
-                palette.push_back({static_cast<uint8_t>(r * 51), static_cast<uint8_t>(g * 51),
-                                   static_cast<uint8_t>(b * 51)});
-    for (int i = 0; i < 40; ++i) {
-        const auto v = static_cast<uint8_t>((i + 1) * 255 / 41);
-        palette.push_back({v, v, v});
-    }
-    return palette;
-}
-
-uint8_t Nearest(const std::vector<TRgb>& palette, TColour c)
-{
-    size_t best = 0;
-    double bestDistance = 1e30;
-    for (size_t i = 0; i < palette.size(); ++i) {
-        const double dr = palette[i].r - c.r, dg = palette[i].g - c.g, db = palette[i].b - c.b;
-        // Weighted as the eye sees differences.
-        const double distance = 3 * dr * dr + 4 * dg * dg + 2 * db * db;
-        if (distance < bestDistance) {
-            bestDistance = distance;
-            best = i;
-        }
-    }
-    return static_cast<uint8_t>(best);
-}
-
-// One icon image (BITMAPINFOHEADER, palette, colour bits, AND mask).
+// One icon image (BITMAPINFOHEADER, colour bits, AND mask) at 24 or 32 bits.
 std::vector<uint8_t> IconImage(const TImage& image, int size, int bits)
 {
     const TColour matte{220, 220, 220};
     const size_t colourRow = RowBytes(size, bits);
     const size_t maskRow = RowBytes(size, 1);
     std::vector<uint8_t> colour(colourRow * size), mask(maskRow * size);
-    const std::vector<TRgb> palette = bits <= 8 ? Palette(bits) : std::vector<TRgb>{};
     for (int y = 0; y < size; ++y) {
         uint8_t* line = &colour[colourRow * (size - 1 - y)];
         uint8_t* maskLine = &mask[maskRow * (size - 1 - y)];
@@ -383,27 +341,13 @@ std::vector<uint8_t> IconImage(const TImage& image, int size, int bits)
                 continue;
             }
             const TColour c = opaque ? Mix(matte, p.c, p.a) : TColour{0, 0, 0};
-            if (bits == 24) {
-                line[x * 3 + 0] = Byte(c.b);
-                line[x * 3 + 1] = Byte(c.g);
-                line[x * 3 + 2] = Byte(c.r);
-            } else if (bits == 8) {
-                line[x] = Nearest(palette, c);
-            } else {
-                const uint8_t index = Nearest(palette, c);
-                line[x / 2] |= static_cast<uint8_t>(x % 2 ? index : index << 4);
-            }
+            line[x * 3 + 0] = Byte(c.b);
+            line[x * 3 + 1] = Byte(c.g);
+            line[x * 3 + 2] = Byte(c.r);
         }
     }
     std::vector<uint8_t> out;
-    PutInfoHeader(out, size, size * 2, bits, static_cast<uint32_t>(colour.size() + mask.size()),
-                  static_cast<uint32_t>(palette.size()));
-    for (const TRgb& entry : palette) {
-        out.push_back(entry.b);
-        out.push_back(entry.g);
-        out.push_back(entry.r);
-        out.push_back(0);
-    }
+    PutInfoHeader(out, size, size * 2, bits, static_cast<uint32_t>(colour.size() + mask.size()), 0);
     out.insert(out.end(), colour.begin(), colour.end());
     out.insert(out.end(), mask.begin(), mask.end());
     return out;
@@ -530,8 +474,9 @@ int main(int argc, char** argv)
         std::vector<TIconEntry> mainIcon;
         for (int size : {48, 32, 16}) {
             const TImage image = Render(ProgramPicture(), size, size);
-            for (int bits : {32, 8, 4})
-                mainIcon.push_back({size, bits, bits == 32 ? PngImage(image, size) : IconImage(image, size, bits)});
+            // 32 bits only: every display since Windows 7 shows them, and
+            // the system converts them for one that has fewer colours.
+            mainIcon.push_back({size, 32, PngImage(image, size)});
         }
         WriteFile(out / "mainicon.ico", IconFile(mainIcon));
         std::string script = "// Written by make_artwork: the window's pictures at every display scale.\n";
