@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks what ships: a PE32 i386 GUI program that needs no DLL beyond the
 # system's, with its manifest, version resource and one payload resource a
-# row of the product manifest.
+# row of the product manifest, its resources on a page in the file.
 # Its static imports are KnownDLLs, which the loader takes from the system
 # folder whatever lies beside the program, and comctl32, which the manifest
 # binds to the side-by-side store; anything else would be searched for in the
@@ -23,6 +23,11 @@ while read -r dll; do
   # Loaded when a step first needs them, not before the window shows.
   grep -Eq '^(ole32|oleaut32|shell32|shlwapi)\.dll$' <<<"$lower" && fail "imports $dll, which only later steps need"
 done < <(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$dump")
+# The resources, nearly all of the file, start on a page: Wine maps such a
+# section from the file and reads any other into private memory.
+rsrc_offset=$(i686-w64-mingw32-objdump -h "$exe" | awk '$2 == ".rsrc" {print $6}')
+[ -n "$rsrc_offset" ] || fail "no .rsrc section"
+[ $((16#$rsrc_offset % 4096)) -eq 0 ] || fail "the resources start at file offset 0x$rsrc_offset, not on a page"
 list=$(wrestool -l "$exe")
 binaries=$(grep -c "^--type='BINARY'" <<<"$list" || true)
 # One a row of the manifest's payload and device tables.
