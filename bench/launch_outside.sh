@@ -40,7 +40,7 @@ launch() {
     if xdotool search --onlyvisible --pid "$pid" >/dev/null 2>&1; then shown=$(date +%s%N); break; fi
     if ! kill -0 "$pid" 2>/dev/null; then
       wait "$pid" 2>/dev/null && why="it ended without a window" || why="it ended with status $?"
-      why+="$(grep -v fixme "$log" | tail -1 | sed 's/^/: /')"
+      why+="$(grep -v fixme "$log" | tail -1 | sed 's/^/: /' || true)"
       break
     fi
   done

@@ -45,12 +45,16 @@ exec 9>"$prefix.lock"
 flock 9
 
 if [ -n "$stop" ]; then
+  # Both gone before this returns: a server still ending would take the
+  # next run's first programs, with a display that is no more.
   "$server" -k >/dev/null 2>&1 || true
+  "$server" -w >/dev/null 2>&1 || true
   if [ -f "$prefix.xvfb" ]; then
     pid=$(cat "$prefix.xvfb")
     # Only our Xvfb: the number may belong to another process by now.
     if [ -r "/proc/$pid/cmdline" ] && tr '\0' ' ' < "/proc/$pid/cmdline" | grep -q "^Xvfb $(cat "$prefix.display" 2>/dev/null) "; then
       kill "$pid" 2>/dev/null || true
+      for _ in $(seq 1 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
     fi
   fi
   rm -f "$prefix.xvfb" "$prefix.display"
