@@ -73,9 +73,11 @@ void CompressPlain(uint32_t* state, const uint8_t* data, size_t blocks)
 #ifdef QOVA_SHA_EXTENSIONS
 // Four rounds a step: the message schedule and the rounds are the
 // processor's (sha256msg1, sha256msg2, sha256rnds2), the state kept as
-// ABEF and CDGH as they want it.
-__attribute__((target("sha,sse4.1,ssse3"))) void CompressWithExtensions(uint32_t* state, const uint8_t* data,
-                                                                         size_t blocks)
+// ABEF and CDGH as they want it. The stack is aligned on entry: these
+// instructions take their memory operands 16-byte aligned, and 32-bit
+// Windows calls a window procedure on any multiple of 4.
+__attribute__((target("sha,sse4.1,ssse3"), force_align_arg_pointer)) void CompressWithExtensions(
+    uint32_t* state, const uint8_t* data, size_t blocks)
 {
     const __m128i byteSwap = _mm_set_epi64x(0x0c0d0e0f08090a0bULL, 0x0405060700010203ULL);
     __m128i cdab = _mm_shuffle_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(state)), 0xB1);
