@@ -56,8 +56,7 @@ launch() {
 for attempt in 1 2 3; do
   if [ -n "$own_display" ]; then export DISPLAY=$own_display; else unset DISPLAY; fi
   "$here/../tests/wine-run.sh" --prefix "$prefix" --wine "$wine" cmd /c exit >/dev/null 2>&1 || true
-  DISPLAY=$own_display
-  [ -z "$DISPLAY" ] && [ -f "$prefix.display" ] && DISPLAY=$(cat "$prefix.display")
+  [ -n "${DISPLAY:-}" ] || DISPLAY=$(cat "$prefix.display" 2>/dev/null || true)
   [ -n "$DISPLAY" ] || { echo "launch_outside.sh: no X display" >&2; exit 2; }
   export DISPLAY
   launch 0

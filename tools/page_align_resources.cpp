@@ -22,21 +22,13 @@ namespace {
 
 constexpr std::uint32_t Page = 4096;
 
-std::uint32_t Read32(const std::vector<char>& file, std::size_t at)
+template <typename T>
+T Read(const std::vector<char>& file, std::size_t at)
 {
-    if (at + 4 > file.size())
+    if (at + sizeof(T) > file.size())
         throw std::runtime_error("the file ends inside its headers");
-    std::uint32_t value;
-    std::memcpy(&value, file.data() + at, 4);
-    return value;
-}
-
-std::uint16_t Read16(const std::vector<char>& file, std::size_t at)
-{
-    if (at + 2 > file.size())
-        throw std::runtime_error("the file ends inside its headers");
-    std::uint16_t value;
-    std::memcpy(&value, file.data() + at, 2);
+    T value;
+    std::memcpy(&value, file.data() + at, sizeof(T));
     return value;
 }
 
@@ -64,35 +56,39 @@ std::uint32_t Checksum(const std::vector<char>& file, std::size_t field)
 
 void Align(std::vector<char>& file)
 {
-    const std::uint32_t pe = Read32(file, 0x3C);
-    if (Read32(file, pe) != 0x00004550)
+    const std::uint32_t pe = Read<std::uint32_t>(file, 0x3C);
+    if (Read<std::uint32_t>(file, pe) != 0x00004550)
         throw std::runtime_error("not a PE image");
     const std::size_t coff = pe + 4, optional = coff + 20;
-    const std::uint16_t sections = Read16(file, coff + 2), optionalSize = Read16(file, coff + 16);
-    const std::uint16_t magic = Read16(file, optional);
+    const std::uint16_t sections = Read<std::uint16_t>(file, coff + 2), optionalSize = Read<std::uint16_t>(file, coff + 16);
+    const std::uint16_t magic = Read<std::uint16_t>(file, optional);
     // The certificate table and the COFF symbols point into the file; a
     // signature comes after this step, and symbols are stripped.
     const std::size_t directories = optional + (magic == 0x20B ? 112 : 96);
-    if (Read32(file, directories + 4 * 8) != 0 || Read32(file, coff + 8) != 0)
+    if (Read<std::uint32_t>(file, directories + 4 * 8) != 0 || Read<std::uint32_t>(file, coff + 8) != 0)
         throw std::runtime_error("the image has a signature or symbols");
     const std::size_t table = optional + optionalSize;
+    if (table + 40 * std::size_t{sections} > file.size())
+        throw std::runtime_error("the file ends inside its section table");
     std::size_t resources = 0;
     for (std::size_t i = 0; i < sections && !resources; ++i)
         if (std::memcmp(file.data() + table + 40 * i, ".rsrc\0\0\0", 8) == 0)
             resources = table + 40 * i;
     if (!resources)
         throw std::runtime_error("no .rsrc section");
-    const std::uint32_t start = Read32(file, resources + 20);
+    const std::uint32_t start = Read<std::uint32_t>(file, resources + 20);
+    if (start > file.size())
+        throw std::runtime_error("the resources lie past the end of the file");
     const std::uint32_t pad = (Page - start % Page) % Page;
     if (pad == 0)
         return;
     for (std::size_t i = 0; i < sections; ++i) {
         const std::size_t raw = table + 40 * i + 20;
-        if (const std::uint32_t at = Read32(file, raw); at >= start && Read32(file, raw - 4) != 0)
+        if (const std::uint32_t at = Read<std::uint32_t>(file, raw); at >= start && Read<std::uint32_t>(file, raw - 4) != 0)
             Write32(file, raw, at + pad);
     }
     file.insert(file.begin() + start, pad, '\0');
-    if (Read32(file, optional + 64) != 0)
+    if (Read<std::uint32_t>(file, optional + 64) != 0)
         Write32(file, optional + 64, Checksum(file, optional + 64));
 }
 
