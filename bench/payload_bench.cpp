@@ -159,7 +159,7 @@ int Run(int argc, char** argv)
         }
     }
     const size_t peakBefore = PeakCommit();
-    ExtractPayload(work + largestRow->FileName, largestRow->ResourceName);
+    ExtractPayload(work + largestRow->FileName, largestRow->ResourceName).Commit();
     const size_t peakAdded = PeakCommit() - peakBefore;
 
     if (argc > 2) {
@@ -179,7 +179,7 @@ int Run(int argc, char** argv)
     std::vector<std::vector<unsigned char>> inflated(rows.size());
     uint64_t inflatedTotal = 0;
     for (size_t i = 0; i < rows.size(); ++i) {
-        ExtractPayload(work + rows[i].FileName, rows[i].ResourceName);
+        ExtractPayload(work + rows[i].FileName, rows[i].ResourceName).Commit();
         inflated[i] = testing_support::ReadBytes(work + rows[i].FileName);
         inflatedTotal += inflated[i].size();
     }
@@ -214,11 +214,11 @@ int Run(int argc, char** argv)
     figures.push_back({"ExtractPayload, empty folder", [&](int round) {
         const std::string folder = MakeTempFolder(("qova-bench-fresh-" + std::to_string(round) + "-").c_str());
         for (const TRow& row : rows)
-            ExtractPayload(folder + row.FileName, row.ResourceName);
+            ExtractPayload(folder + row.FileName, row.ResourceName).Commit();
     }, false, true});
     figures.push_back({"ExtractPayload, over the files", [&](int) {
         for (const TRow& row : rows)
-            ExtractPayload(work + row.FileName, row.ResourceName);
+            ExtractPayload(work + row.FileName, row.ResourceName).Commit();
     }, false, true});
     // What the check against the image's digests costs of the extraction.
     figures.push_back({"  of which SHA-256", [&](int) {

@@ -46,21 +46,38 @@ private:
 
 } // namespace
 
-bool ExtractResource(const std::string& TargetPath, const std::string& ResourceName,
-                     const TSha256Digest& SignedDigest)
+TExtractedFile::TExtractedFile() = default;
+TExtractedFile::TExtractedFile(TExtractedFile&&) noexcept = default;
+TExtractedFile& TExtractedFile::operator=(TExtractedFile&&) noexcept = default;
+TExtractedFile::~TExtractedFile() = default;
+
+TExtractedFile::TExtractedFile(const std::string& TargetPath, const std::string& ResourceName,
+                               const TSha256Digest& SignedDigest)
+    : target_(TargetPath)
 {
     TResourceStream resource("BINARY", ResourceName, TResourceRead::File);
     TDigestingStream compressed(resource);
-    {
-        TReplacementFile target(TargetPath);
-        CopyInflated(compressed, target.Stream());
-        // Read from the program's file, which is not the image the
-        // signature covers: only the image's digest says they are its bytes.
-        if (compressed.Digest() != SignedDigest)
-            return false;
-        target.Commit();
-    }
-    return FileExists(TargetPath);
+    auto file = std::make_unique<TReplacementFile>(TargetPath);
+    CopyInflated(compressed, file->Stream());
+    // Read from the program's file, which is not the image the signature
+    // covers: only the image's digest says they are its bytes.
+    if (compressed.Digest() == SignedDigest)
+        file_ = std::move(file);
+}
+
+bool TExtractedFile::Commit()
+{
+    if (!file_)
+        return false;
+    file_->Commit();
+    file_.reset();
+    return FileExists(target_);
+}
+
+bool ExtractResource(const std::string& TargetPath, const std::string& ResourceName,
+                     const TSha256Digest& SignedDigest)
+{
+    return TExtractedFile(TargetPath, ResourceName, SignedDigest).Commit();
 }
 
 std::vector<uint8_t> InflateResource(const char* type, const std::string& name)

@@ -4,8 +4,11 @@
 #include "platform/sha256.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
+
+class TReplacementFile;
 
 // Inflates resource BINARY/ResourceName of the program's own module into
 // TargetPath. The data is inflated once, into a new file beside the target,
@@ -17,6 +20,30 @@
 // other failure on the way is an exception.
 bool ExtractResource(const std::string& TargetPath, const std::string& ResourceName,
                      const TSha256Digest& SignedDigest);
+
+// ExtractResource in two steps, the first of which may run on another
+// thread: the constructor inflates and checks into the new file, Commit puts
+// it in the target's place. Dropped uncommitted, the new file is removed and
+// the target stays as it was. Default-constructed, it is a refused one.
+class TExtractedFile {
+public:
+    TExtractedFile();
+    TExtractedFile(const std::string& TargetPath, const std::string& ResourceName,
+                   const TSha256Digest& SignedDigest);
+    TExtractedFile(TExtractedFile&&) noexcept;
+    TExtractedFile& operator=(TExtractedFile&&) noexcept;
+    ~TExtractedFile();
+
+    // Whether the bytes read had the signed digest.
+    bool Verified() const { return static_cast<bool>(file_); }
+    // Puts a verified file in place; whether the target exists afterwards.
+    // Raises what the rename raises.
+    bool Commit();
+
+private:
+    std::string target_;
+    std::unique_ptr<TReplacementFile> file_;
+};
 
 // The bytes a zlib-compressed resource of the program's own module inflates
 // to. Raises "Resource %s not found", or the stream's errors when damaged.

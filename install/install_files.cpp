@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <vector>
 
 using namespace ProductManifest;
 
@@ -79,7 +80,7 @@ bool CopyDevices(IInstallUser& user, const TExtractFunction& extract,
         }
         if (skip)
             skip = false;
-        else if (!extract(path, row.ResourceName))
+        else if (!extract(path, row.ResourceName).Commit())
             return false;
     }
     return true;
@@ -106,7 +107,8 @@ bool InstallFiles(TSetupState& state, const TInstallChoices& choices, IInstallUs
     TInstallFolder folder(state.InstallDir, devicesFolder);
     // Before anything is created or deleted: a reinstallation that cannot
     // replace every file leaves the folder, its old log included, as it was.
-    CheckPayloadTargets(state.InstallDir, devicesFolder);
+    // On two threads only where every new file fits beside the old ones.
+    const bool roomForAll = CheckPayloadTargets(state.InstallDir, devicesFolder);
     // Never merged into: an old log that someone holds open stops the
     // installation here, as it was.
     const std::string logPath = state.InstallDir + "install.log";
@@ -118,20 +120,20 @@ bool InstallFiles(TSetupState& state, const TInstallChoices& choices, IInstallUs
     log.Write("Application", "FullName", ProductIdentity.FullName);
     log.Write("Application", "Version", ProductIdentity.VersionText);
 
-    bool success = true;
+    std::vector<TExtraction> files;
+    std::vector<bool> logged;
     for (const TPayloadRow& row : PayloadTable) {
         const bool preserved = IsPreserved(row.FileName);
         const std::string path = state.InstallDir + row.FileName;
         if (preserved && FileExists(path))
             continue;
-        if (!extract(path, row.ResourceName)) {
-            success = false;
-            break;
-        }
-        if (!preserved)
-            state.Log.LogPath(lkFile, path);
+        files.push_back({path, row.ResourceName});
+        logged.push_back(!preserved);
     }
-    if (!success)
+    if (!ExtractInOrder(files, extract, [&](std::size_t i) {
+            if (logged[i])
+                state.Log.LogPath(lkFile, files[i].Path);
+        }, roomForAll))
         return ReportPayloadFailure(user);
 
     // The product is registered whenever the shortcut stage was entered, so

@@ -3,14 +3,9 @@
 #pragma once
 
 #include "install/install_user.h"
+#include "install/ordered_extract.h"
 #include "install/setup_state.h"
 #include "install/signed_payload.h"
-
-#include <functional>
-#include <string>
-
-// Writes one payload resource into a file; true when the file exists after.
-using TExtractFunction = std::function<bool(const std::string& targetPath, const std::string& resourceName)>;
 
 // Runs the whole installation; false when a payload or device extraction
 // reported failure (the user has been told). Other failures are exceptions. The

@@ -35,7 +35,8 @@ bool IsWritten(size_t row, const std::string& installDir)
 
 } // namespace
 
-uint64_t PeakSpaceNeeded(const std::string& installDir, const std::string& devicesFolder, uint32_t clusterSize)
+uint64_t PeakSpaceNeeded(const std::string& installDir, const std::string& devicesFolder, uint32_t clusterSize,
+                         bool payloadAtOnce)
 {
     const auto clusters = [&](uint64_t bytes) { return static_cast<int64_t>(WholeClusters(bytes, clusterSize)); };
     int64_t extra = 0, peak = 0;
@@ -50,9 +51,21 @@ uint64_t PeakSpaceNeeded(const std::string& installDir, const std::string& devic
         peak = std::max(peak, extra);
     };
     add(LogAllowance);
-    for (size_t row = 0; row < PayloadTable.size(); ++row)
-        if (IsWritten(row, installDir))
-            replace(installDir + PayloadTable[row].FileName, PayloadInflatedSizes[row]);
+    int64_t payloadNew = 0, payloadOld = 0;
+    for (size_t row = 0; row < PayloadTable.size(); ++row) {
+        if (!IsWritten(row, installDir))
+            continue;
+        const std::string path = installDir + PayloadTable[row].FileName;
+        if (!payloadAtOnce) {
+            replace(path, PayloadInflatedSizes[row]);
+            continue;
+        }
+        const int64_t old = FileSizeAt(path);
+        payloadNew += clusters(PayloadInflatedSizes[row]);
+        payloadOld += old < 0 ? 0 : clusters(static_cast<uint64_t>(old));
+    }
+    peak = std::max(peak, extra + payloadNew);
+    extra += payloadNew - payloadOld;
     add(UrlAllowance);
     add(UrlAllowance);
     for (size_t row = 0; row < DeviceTable.size(); ++row)
@@ -60,7 +73,7 @@ uint64_t PeakSpaceNeeded(const std::string& installDir, const std::string& devic
     return static_cast<uint64_t>(peak);
 }
 
-void CheckPayloadTargets(const std::string& installDir, const std::string& devicesFolder)
+bool CheckPayloadTargets(const std::string& installDir, const std::string& devicesFolder)
 {
     const char* firstWritten = nullptr;
     for (size_t row = 0; row < PayloadTable.size(); ++row) {
@@ -71,7 +84,9 @@ void CheckPayloadTargets(const std::string& installDir, const std::string& devic
             firstWritten = PayloadTable[row].FileName;
     }
     TVolumeSpace space;
-    if (firstWritten && QueryVolumeSpace(installDir, space) &&
-        PeakSpaceNeeded(installDir, devicesFolder, space.ClusterSize) > space.FreeBytes)
+    if (!firstWritten || !QueryVolumeSpace(installDir, space))
+        return true;
+    if (PeakSpaceNeeded(installDir, devicesFolder, space.ClusterSize) > space.FreeBytes)
         RaiseDiskFull(installDir + firstWritten);
+    return PeakSpaceNeeded(installDir, devicesFolder, space.ClusterSize, true) <= space.FreeBytes;
 }

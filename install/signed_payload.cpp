@@ -1,6 +1,5 @@
 #include "install/signed_payload.h"
 
-#include "engine/extract_resource.h"
 #include "engine/product_manifest.h"
 #include "packed_payload.h"
 #include "platform/errors.h"
@@ -22,12 +21,12 @@ const TPackedDigest* DigestOf(const Rows& rows, const Digests& digests, const st
 
 } // namespace
 
-bool ExtractPayload(const std::string& targetPath, const std::string& resourceName)
+TExtractedFile ExtractPayload(const std::string& targetPath, const std::string& resourceName)
 {
     const TPackedDigest* digest = DigestOf(PayloadTable, PayloadDigests, resourceName);
     if (!digest)
         digest = DigestOf(DeviceTable, DeviceDigests, resourceName);
     if (!digest)
         throw EResNotFound(resourceName);
-    return ExtractResource(targetPath, resourceName, *digest);
+    return TExtractedFile(targetPath, resourceName, *digest);
 }

@@ -2,10 +2,13 @@
 // for it as it is unpacked.
 #pragma once
 
+#include "engine/extract_resource.h"
+
 #include <string>
 
 // Extracts the payload or device resource of the manifest named
-// resourceName into targetPath (ExtractResource) with the digest the build
-// put in the image for it. False when its bytes, as read, are not those;
-// raises "Resource %s not found" for a name the manifest does not list.
-bool ExtractPayload(const std::string& targetPath, const std::string& resourceName);
+// resourceName for targetPath (TExtractedFile), with the digest the build
+// put in the image for it: refused when its bytes, as read, are not those.
+// Raises "Resource %s not found" for a name the manifest does not list. Safe
+// to call on two threads at once.
+TExtractedFile ExtractPayload(const std::string& targetPath, const std::string& resourceName);

@@ -1,6 +1,7 @@
 #include "platform/resource.h"
 
 #include "platform/errors.h"
+#include "platform/worker_thread.h"
 
 #include <windows.h>
 #include <psapi.h>
@@ -48,6 +49,8 @@ HANDLE OpenOwnImageFile()
         return nullptr;
     return file.release();
 }
+
+TLock FilePositionLock;
 
 // Opened at the start (or the first use) and kept for the process's life;
 // null when the file cannot be shown to be the image's.
@@ -128,12 +131,14 @@ int32_t TResourceStream::Read(void* buffer, int32_t count)
         position_ += length;
         return length;
     }
-    // Streams share the handle, not a position: each read seeks first. Not
-    // through an OVERLAPPED offset, which asks the system to post a
-    // completion for every read (under Wine a server call each).
+    // Streams share the handle, not a position: each read seeks first, under
+    // the lock, as streams on two threads read at once. Not through an
+    // OVERLAPPED offset, which asks the system to post a completion for
+    // every read (under Wine a server call each).
     LARGE_INTEGER at;
     at.QuadPart = static_cast<LONGLONG>(fileOffset_) + position_;
     DWORD got = 0;
+    const TLockHolder holder(FilePositionLock);
     if (!SetFilePointerEx(file_, at, nullptr, FILE_BEGIN) ||
         !ReadFile(file_, buffer, static_cast<DWORD>(length), &got, nullptr))
         return 0;

@@ -113,16 +113,27 @@ __attribute__((target("sha,sse4.1,ssse3"), force_align_arg_pointer)) void Compre
 
 } // namespace
 
+#ifdef QOVA_SHA_EXTENSIONS
+namespace {
+
+bool ProcessorHasExtensions()
+{
+    unsigned a = 0, b = 0, c = 0, d = 0;
+    if (!__get_cpuid(1, &a, &b, &c, &d) || !(c & bit_SSE4_1) || !(c & bit_SSSE3))
+        return false;
+    return __get_cpuid_count(7, 0, &a, &b, &c, &d) && (b & bit_SHA);
+}
+
+// Asked before main, while there is one thread: the payload is hashed on two.
+const bool Extensions = ProcessorHasExtensions();
+
+} // namespace
+#endif
+
 bool TSha256::HasExtensions()
 {
 #ifdef QOVA_SHA_EXTENSIONS
-    static const bool has = [] {
-        unsigned a = 0, b = 0, c = 0, d = 0;
-        if (!__get_cpuid(1, &a, &b, &c, &d) || !(c & bit_SSE4_1) || !(c & bit_SSSE3))
-            return false;
-        return __get_cpuid_count(7, 0, &a, &b, &c, &d) && (b & bit_SHA);
-    }();
-    return has;
+    return Extensions;
 #else
     return false;
 #endif

@@ -3,11 +3,13 @@
 #include "platform/file_system.h"
 #include "platform/resource.h"
 #include "platform/unique_handle.h"
+#include "platform/worker_thread.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <vector>
 
 using namespace testing_support;
@@ -201,6 +203,26 @@ TEST(ResourceStreamTest, TheProgramsOwnFileIsHeldFromTheStartAndGivesTheImagesBy
     ASSERT_EQ(1000, file.Read(&mine[0], 1000));
     EXPECT_EQ(std::string(bytes + 2000, 1000), mine);
     EXPECT_EQ(std::string(bytes, 1000), theirs);
+
+    // And on two threads at once, as the installation reads.
+    std::atomic<bool> go{false};
+    const auto readAll = [&] {
+        TResourceStream stream("BINARY", "TestBig", TResourceRead::File);
+        std::string all;
+        char buffer[97];
+        while (!go) {
+        }
+        while (const int32_t n = stream.Read(buffer, sizeof buffer))
+            all.append(buffer, static_cast<size_t>(n));
+        return all;
+    };
+    std::string second;
+    TWorkerThread thread([&] { second = readAll(); });
+    go = true;
+    ASSERT_TRUE(thread.Started());
+    EXPECT_EQ(std::string(bytes, image.Length()), readAll());
+    thread.Join();
+    EXPECT_EQ(std::string(bytes, image.Length()), second);
 }
 
 TEST_F(ExtractResourceTest, FileExistsCountsFilesOfAnyDateButNeverFolders)

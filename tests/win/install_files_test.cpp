@@ -19,6 +19,7 @@
 #include <sddl.h>
 
 #include <algorithm>
+#include <atomic>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -355,7 +356,7 @@ TEST_F(InstallFilesTest, LinksOnTheWayAreRefusedAtInstallTime)
 // so far) is set right by the next: the same files and log as one run.
 TEST_F(InstallFilesTest, RunCutShortIsSetRightByTheNext)
 {
-    const auto cutShort = [&](const std::string& target, const std::string& resource) -> bool {
+    const auto cutShort = [&](const std::string& target, const std::string& resource) {
         if (resource == ProductManifest::PayloadTable[5].ResourceName)
             throw Exception("cut short");
         return ExtractPayload(target, resource);
@@ -438,6 +439,13 @@ TEST_F(InstallFilesTest, SpaceNeededCountsEveryFileItWrites)
     add(ProductManifest::PayloadTable);
     add(ProductManifest::DeviceTable);
     EXPECT_EQ(expected, PeakSpaceNeeded(installDir, installDir + "Devices", 4096));
+    EXPECT_EQ(expected, PeakSpaceNeeded(installDir, installDir + "Devices", 4096, true));
+    // Over itself, extracted at once: every new payload file beside its old one.
+    ASSERT_TRUE(Install());
+    expected = clusters(16 * 1024);
+    add(ProductManifest::PayloadTable);
+    EXPECT_EQ(expected, PeakSpaceNeeded(installDir, installDir + "Devices", 4096, true));
+    EXPECT_GT(expected, PeakSpaceNeeded(installDir, installDir + "Devices", 4096));
 }
 
 TEST_F(InstallFilesTest, GroupFolderThatExistedIsStillLoggedFirst)
@@ -447,6 +455,18 @@ TEST_F(InstallFilesTest, GroupFolderThatExistedIsStillLoggedFirst)
     ASSERT_TRUE(Install());
     EXPECT_EQ(ExpectedLog({.DeskIcon = false}), Log());
 }
+
+namespace {
+
+// Lets another thread's extraction reach flag first; gives up after five
+// seconds, as on one thread it never would.
+void AwaitOtherThread(const std::atomic<bool>& flag)
+{
+    for (int i = 0; i < 5000 && !flag; ++i)
+        Sleep(1);
+}
+
+} // namespace
 
 TEST_F(InstallFilesTest, ExtractionFailureStopsTheInstallationThere)
 {
@@ -462,18 +482,23 @@ TEST_F(InstallFilesTest, ExtractionFailureStopsTheInstallationThere)
     for (int k : {0, 4}) {
         SCOPED_TRACE(k);
         afresh();
-        // Extraction reports failure from row k on, as a damaged disk would
-        // make it; earlier rows are really written.
-        int extractCalls = 0;
+        // Row k's bytes are refused, as a damaged disk would make them, once
+        // the next row is extracted beside it; earlier rows are really written.
+        std::atomic<bool> nextExtracted{false};
         const auto failingExtract = [&](const std::string& target, const std::string& resource) {
-            if (resource == ProductManifest::PayloadTable[static_cast<size_t>(k)].ResourceName)
-                return false;
-            ++extractCalls;
-            return ExtractPayload(target, resource);
+            if (resource == ProductManifest::PayloadTable[static_cast<size_t>(k)].ResourceName) {
+                AwaitOtherThread(nextExtracted);
+                return TExtractedFile();
+            }
+            TExtractedFile file = ExtractPayload(target, resource);
+            if (resource == ProductManifest::PayloadTable[static_cast<size_t>(k) + 1].ResourceName)
+                nextExtracted = true;
+            return file;
         };
 
         EXPECT_FALSE(InstallFiles(state, choices, user, failingExtract));
-        EXPECT_EQ(k, extractCalls) << "rows after the failing one are not visited";
+        for (const std::string& name : FolderEntries(installDir))
+            EXPECT_FALSE(IsTemporaryFileName(name)) << name << ": what was extracted for later rows is removed";
         ASSERT_EQ(1u, user.Asked.size());
         EXPECT_EQ("Error decompressing file.", user.Asked[0].Text);
         EXPECT_EQ(TMsgDlgType::Error, user.Asked[0].Type);
@@ -494,11 +519,32 @@ TEST_F(InstallFilesTest, ExtractionFailureStopsTheInstallationThere)
         EXPECT_FALSE(Registered());
     }
 
+    // Two rows fail at once: the earlier one's failure is the one raised,
+    // as one by one, with the rows before it in place and nothing after.
+    afresh();
+    std::atomic<bool> laterRaised{false};
+    const auto bothFail = [&](const std::string& target, const std::string& resource) {
+        if (resource == ProductManifest::PayloadTable[3].ResourceName) {
+            laterRaised = true;
+            throw Exception("later row");
+        }
+        if (resource == ProductManifest::PayloadTable[2].ResourceName) {
+            AwaitOtherThread(laterRaised);
+            throw Exception("earlier row");
+        }
+        return ExtractPayload(target, resource);
+    };
+    EXPECT_RAISES("earlier row", InstallFiles(state, choices, user, bothFail));
+    EXPECT_TRUE(PathExists(installDir + ProductManifest::PayloadTable[1].FileName));
+    for (size_t row = 2; row < ProductManifest::PayloadTable.size(); ++row)
+        EXPECT_FALSE(PathExists(installDir + ProductManifest::PayloadTable[row].FileName)) << row;
+
     // A device file refused (its bytes not the image's) stops the copy there
     // too, with what was made already in the log for the uninstaller.
     afresh();
     const auto failingDevice = [&](const std::string& path, const std::string& resource) {
-        return resource != ProductManifest::DeviceTable[2].ResourceName && ExtractPayload(path, resource);
+        return resource != ProductManifest::DeviceTable[2].ResourceName ? ExtractPayload(path, resource)
+                                                                         : TExtractedFile();
     };
     EXPECT_FALSE(InstallFiles(state, choices, user, failingDevice));
     ASSERT_EQ(1u, user.Asked.size());
