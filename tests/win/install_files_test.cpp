@@ -600,21 +600,29 @@ TEST_F(InstallFilesTest, ReinstallOverALockedOrReadOnlyFileChangesNoFile)
     EXPECT_TRUE(user.Asked.empty());
 }
 
-// A RAM disk of 256 KB, mapped as a drive only by ctest's win_small_drive
-// (tests/small-drive.sh, which needs root to mount it).
+// A RAM disk of 2 MB, mapped as a drive only by ctest's win_small_drive
+// (tests/small-drive.sh, which needs root to mount it), filled by a file of
+// the user's to leave the room a case needs.
 TEST_F(InstallFilesTest, SmallDriveWithoutRoomForThePayloadGetsNothingWritten)
 {
     const std::string drive = Env("QOVA_SMALL_DRIVE");
     if (drive.empty())
         GTEST_SKIP() << "no small drive mapped; ctest's win_small_drive mounts one";
-    ULARGE_INTEGER total{};
-    ASSERT_TRUE(GetDiskFreeSpaceExA(drive.c_str(), nullptr, &total, nullptr)) << drive;
-    ASSERT_LT(total.QuadPart, 1024u * 1024u) << drive << " is not a small drive";
+    const std::string filler = drive + "filler.bin";
+    TVolumeSpace space;
+    const auto leaveRoom = [&](uint64_t room) {
+        DeleteFileA(filler.c_str());
+        ASSERT_TRUE(QueryVolumeSpace(drive, space)) << drive;
+        ASSERT_LT(space.FreeBytes, 4u * 1024u * 1024u) << drive << " is not a small drive";
+        ASSERT_GT(space.FreeBytes, room);
+        WriteBytes(filler, std::string(space.FreeBytes - room, 'f'));
+    };
     const std::string folder = drive + "QOVA\\";
     RemoveTree(folder);
     RemoveTree(drive + "New");
     ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
     WriteBytes(folder + "QOVA.exe", "the user's QOVA.exe");
+    leaveRoom(256 * 1024);
 
     installDir = folder;
     choices.Folder = drive + "QOVA";
@@ -634,6 +642,25 @@ TEST_F(InstallFilesTest, SmallDriveWithoutRoomForThePayloadGetsNothingWritten)
     EXPECT_EQ("the user's big.txt", ReadText(big));
     EXPECT_EQ((std::vector<std::string>{"QOVA.exe", "big.txt"}), FolderEntries(folder));
     RemoveTree(folder);
+
+    // Room to replace the files one by one, not for the new payload beside
+    // the old at once: the reinstallation takes one thread, and succeeds.
+    DeleteFileA(filler.c_str());
+    state = TSetupState{};
+    choices.Folder = drive + "QOVA";
+    ASSERT_TRUE(Install());
+    ASSERT_TRUE(QueryVolumeSpace(drive, space));
+    const uint64_t oneByOne = PeakSpaceNeeded(folder, folder + "Devices", space.ClusterSize);
+    ASSERT_GT(PeakSpaceNeeded(folder, folder + "Devices", space.ClusterSize, true), oneByOne + 256 * 1024);
+    leaveRoom(oneByOne + 32 * 1024);
+    state = TSetupState{};
+    user.Answers = {mrYesToAll};
+    EXPECT_TRUE(Install());
+    const std::string payloadDir = Env("QOVA_PAYLOAD_DIR");
+    for (const auto& row : ProductManifest::PayloadTable)
+        EXPECT_EQ(ReadBytes(payloadDir + "\\" + row.FileName), ReadBytes(folder + row.FileName)) << row.FileName;
+    RemoveTree(folder);
+    DeleteFileA(filler.c_str());
 }
 
 TEST_F(InstallFilesTest, ShortcutStageFailureStillRegistersAndStopsThere)
