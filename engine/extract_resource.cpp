@@ -61,8 +61,10 @@ TExtractedFile::TExtractedFile(const std::string& TargetPath, const std::string&
     CopyInflated(compressed, file->Stream());
     // Read from the program's file, which is not the image the signature
     // covers: only the image's digest says they are its bytes.
-    if (compressed.Digest() == SignedDigest)
-        file_ = std::move(file);
+    if (compressed.Digest() != SignedDigest)
+        return;
+    file->Flush();
+    file_ = std::move(file);
 }
 
 bool TExtractedFile::Commit()

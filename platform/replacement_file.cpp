@@ -131,13 +131,20 @@ TReplacementFile::~TReplacementFile()
     }
 }
 
+void TReplacementFile::Flush()
+{
+    if (!stream_.Flush())
+        throw EWriteError();
+    flushed_ = true;
+}
+
 void TReplacementFile::Commit()
 {
     // The rename may reach the disk before the data does: without the flush
     // a power cut soon after could leave the target's name on bytes never
     // written, with the old file gone.
-    if (!stream_.Flush())
-        throw EWriteError();
+    if (!flushed_)
+        Flush();
     // A rename within one folder: one step, never a copy. Through the open
     // handle, so that what is renamed is the file written, and the folder,
     // which holds it until then, cannot have become a link meanwhile. The

@@ -38,14 +38,19 @@ public:
     TStream& Stream() { return stream_; }
 
     // Forces the content onto the disk ("Stream write error" when that
-    // fails), closes the file and renames it over the target. Raises the
-    // create-file message naming the target when the rename is refused; the
-    // target is then unchanged.
+    // fails); nothing is written after. For a caller that makes several
+    // files at once, so that each waits for the disk on its own thread.
+    void Flush();
+
+    // Flushes unless Flush did, closes the file and renames it over the
+    // target. Raises the create-file message naming the target when the
+    // rename is refused; the target is then unchanged.
     void Commit();
 
 private:
     std::string target_;
     std::string temporary_;
     TFileStream stream_;
+    bool flushed_ = false;
     bool committed_ = false;
 };
