@@ -51,21 +51,15 @@ uint64_t PeakSpaceNeeded(const std::string& installDir, const std::string& devic
         peak = std::max(peak, extra);
     };
     add(LogAllowance);
-    int64_t payloadNew = 0, payloadOld = 0;
-    for (size_t row = 0; row < PayloadTable.size(); ++row) {
-        if (!IsWritten(row, installDir))
-            continue;
-        const std::string path = installDir + PayloadTable[row].FileName;
-        if (!payloadAtOnce) {
-            replace(path, PayloadInflatedSizes[row]);
-            continue;
+    // At once: every new payload file beside every old one.
+    int64_t allAtOnce = extra;
+    for (size_t row = 0; row < PayloadTable.size(); ++row)
+        if (IsWritten(row, installDir)) {
+            allAtOnce += clusters(PayloadInflatedSizes[row]);
+            replace(installDir + PayloadTable[row].FileName, PayloadInflatedSizes[row]);
         }
-        const int64_t old = FileSizeAt(path);
-        payloadNew += clusters(PayloadInflatedSizes[row]);
-        payloadOld += old < 0 ? 0 : clusters(static_cast<uint64_t>(old));
-    }
-    peak = std::max(peak, extra + payloadNew);
-    extra += payloadNew - payloadOld;
+    if (payloadAtOnce)
+        peak = std::max(peak, allAtOnce);
     add(UrlAllowance);
     add(UrlAllowance);
     for (size_t row = 0; row < DeviceTable.size(); ++row)

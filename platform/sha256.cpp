@@ -109,12 +109,6 @@ __attribute__((target("sha,sse4.1,ssse3"), force_align_arg_pointer)) void Compre
     _mm_storeu_si128(reinterpret_cast<__m128i*>(state), _mm_blend_epi16(feba, dchg, 0xF0));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(state + 4), _mm_alignr_epi8(dchg, feba, 8));
 }
-#endif
-
-} // namespace
-
-#ifdef QOVA_SHA_EXTENSIONS
-namespace {
 
 bool ProcessorHasExtensions()
 {
@@ -126,9 +120,9 @@ bool ProcessorHasExtensions()
 
 // Asked before main, while there is one thread: the payload is hashed on two.
 const bool Extensions = ProcessorHasExtensions();
+#endif
 
 } // namespace
-#endif
 
 bool TSha256::HasExtensions()
 {
