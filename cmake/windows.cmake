@@ -81,19 +81,13 @@ add_dependencies(qova_install qova_packed_payload)
 
 # The window's icons and glyphs, drawn by a host program.
 set(artwork_dir ${CMAKE_BINARY_DIR}/artwork)
-set(artwork_files)
 set(artwork_files ${artwork_dir}/mainicon.ico ${artwork_dir}/scaled.rc)
 foreach(scale IN ITEMS 100 125 150 200)
-    foreach(name IN ITEMS qovaicon qovasimicon glyph_continue glyph_back glyph_exit glyph_folder)
-        list(APPEND artwork_files ${artwork_dir}/${name}_${scale}.z)
-    endforeach()
-    if(NOT scale EQUAL 100)
-        list(APPEND artwork_files ${artwork_dir}/mainicon_${scale}.z)
-    endif()
+    list(APPEND artwork_files ${artwork_dir}/artwork_${scale}.z)
 endforeach()
 add_custom_command(
     OUTPUT ${artwork_files}
-    COMMAND ${CMAKE_BINARY_DIR}/host-tools/make_artwork ${artwork_dir}
+    COMMAND ${CMAKE_BINARY_DIR}/host-tools/make_artwork ${zopfli_arg} ${artwork_dir}
     DEPENDS host_tools ${CMAKE_BINARY_DIR}/host-tools/make_artwork
     COMMENT "Drawing the icons and glyphs"
     VERBATIM)

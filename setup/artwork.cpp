@@ -6,16 +6,26 @@
 #include "platform/win_error.h"
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace {
 
 const char* const ArtworkType = "ARTWORK";
 
-// The name the picture is stored under at that scale.
-std::string StoredName(const char* name, int artScale)
+// The pictures drawn for that scale, inflated together; empty when the
+// program has none. The window asks for them one by one, so the last
+// scale's are kept.
+const std::vector<uint8_t>& Bundle(int artScale)
 {
-    return std::string(name) + "_" + std::to_string(artScale);
+    static int scale = 0;
+    static std::vector<uint8_t> bundle;
+    if (scale != artScale) {
+        const std::string name = "ARTWORK_" + std::to_string(artScale);
+        bundle = HasResource(ArtworkType, name) ? InflateResource(ArtworkType, name) : std::vector<uint8_t>();
+        scale = artScale;
+    }
+    return bundle;
 }
 
 // An icon resource of the program at that size; empty when missing.
@@ -81,9 +91,32 @@ TBitmapHandle BitmapFromFile(const std::vector<uint8_t>& file)
     return bitmap;
 }
 
+std::vector<uint8_t> PictureInBundle(const std::vector<uint8_t>& bundle, const char* name)
+{
+    const size_t nameLength = std::strlen(name);
+    size_t at = 0;
+    while (bundle.size() - at > 4) {
+        const void* end = std::memchr(bundle.data() + at, 0, bundle.size() - at);
+        if (!end)
+            break;
+        const size_t sizeAt = static_cast<size_t>(static_cast<const uint8_t*>(end) - bundle.data()) + 1;
+        uint32_t size = 0;
+        if (bundle.size() - sizeAt < sizeof size)
+            break;
+        std::memcpy(&size, bundle.data() + sizeAt, sizeof size);
+        const size_t dataAt = sizeAt + sizeof size;
+        if (bundle.size() - dataAt < size)
+            break;
+        if (sizeAt - 1 - at == nameLength && std::memcmp(bundle.data() + at, name, nameLength) == 0)
+            return std::vector<uint8_t>(bundle.begin() + dataAt, bundle.begin() + dataAt + size);
+        at = dataAt + size;
+    }
+    return {};
+}
+
 TBitmapHandle LoadArtBitmap(const char* name, int artScale)
 {
-    TBitmapHandle bitmap = BitmapFromFile(InflateResource(ArtworkType, StoredName(name, artScale)));
+    TBitmapHandle bitmap = BitmapFromFile(PictureInBundle(Bundle(artScale), name));
     if (!bitmap)
         throw Exception(std::string("Cannot load the glyph ") + name + ". " + SystemErrorText(GetLastError()));
     return bitmap;
@@ -93,8 +126,7 @@ TIconHandle LoadArtIcon(const char* name, int artScale, int size)
 {
     // MAINICON at 100 % is a plain icon resource; so is what the system
     // fits for a size the build drew for no scale.
-    if (HasResource(ArtworkType, StoredName(name, artScale)))
-        if (TIconHandle icon = IconFromFile(InflateResource(ArtworkType, StoredName(name, artScale)), size))
-            return icon;
+    if (TIconHandle icon = IconFromFile(PictureInBundle(Bundle(artScale), name), size))
+        return icon;
     return LoadIconResource(name, size);
 }

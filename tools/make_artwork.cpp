@@ -3,13 +3,17 @@
 // pixel), the two 32 x 32 application icons at 24 bits per pixel,
 // and the button glyphs as 24-bit bitmaps on magenta. Each picture is drawn
 // again, from its shapes and never resampled, for 125, 150 and 200 % display
-// scale (and the program icon at the class icons' sizes for each); those
-// are written zlib-compressed, with scaled.rc embedding them as type
-// ARTWORK, since as plain bitmaps they would add some 150 KB to a program
-// people download. Pure arithmetic, no randomness: the same sources give the
-// same bytes.
+// scale (and the program icon at the class icons' sizes for each). The
+// pictures of one scale are written as one bundle, compressed as one zlib
+// stream (the pictures share much, so together they take a quarter less
+// than one by one), with scaled.rc embedding each as type ARTWORK under
+// "ARTWORK_" and the scale. In a bundle each picture is its name, a zero
+// byte, its length in 4 bytes (little-endian) and its bytes. Pure
+// arithmetic, no randomness: the same sources give the same bytes.
 //
-//   make_artwork OUT_DIR
+//   make_artwork [--zopfli PATH] OUT_DIR
+#include "tools/compress.h"
+
 #include <zlib.h>
 
 #include <algorithm>
@@ -257,13 +261,8 @@ void Put32(std::vector<uint8_t>& out, uint32_t v)
     Put16(out, v >> 16);
 }
 
-void WriteFile(const fs::path& path, const std::vector<uint8_t>& bytes)
-{
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (!out)
-        throw std::runtime_error("cannot write " + path.string());
-}
+using HostCompress::Compressed;
+using HostCompress::WriteAll;
 
 size_t RowBytes(int width, int bits)
 {
@@ -382,17 +381,6 @@ std::vector<uint8_t> IconFile(const std::vector<TIconEntry>& entries)
     return out;
 }
 
-// One complete zlib stream, as the installer inflates its resources.
-std::vector<uint8_t> Compressed(const std::vector<uint8_t>& data)
-{
-    uLongf size = compressBound(static_cast<uLong>(data.size()));
-    std::vector<uint8_t> packed(size);
-    if (compress2(packed.data(), &size, data.data(), static_cast<uLong>(data.size()), 9) != Z_OK)
-        throw std::runtime_error("zlib could not compress the artwork");
-    packed.resize(size);
-    return packed;
-}
-
 void PutBigEndian32(std::vector<uint8_t>& out, uint32_t v)
 {
     for (int shift = 24; shift >= 0; shift -= 8)
@@ -463,12 +451,15 @@ std::vector<uint8_t> PngImage(const TImage& image, int size)
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::cerr << "usage: make_artwork OUT_DIR\n";
+    std::string zopfli;
+    if (argc == 4 && std::string(argv[1]) == "--zopfli")
+        zopfli = argv[2];
+    else if (argc != 2) {
+        std::cerr << "usage: make_artwork [--zopfli PATH] OUT_DIR\n";
         return 2;
     }
     try {
-        const fs::path out = argv[1];
+        const fs::path out = argv[argc - 1];
         fs::create_directories(out);
 
         std::vector<TIconEntry> mainIcon;
@@ -478,16 +469,16 @@ int main(int argc, char** argv)
             // the system converts them for one that has fewer colours.
             mainIcon.push_back({size, 32, PngImage(image, size)});
         }
-        WriteFile(out / "mainicon.ico", IconFile(mainIcon));
+        WriteAll(out / "mainicon.ico", IconFile(mainIcon));
         std::string script = "// Written by make_artwork: the window's pictures at every display scale.\n";
-        const auto addScaled = [&](const std::string& resource, const std::vector<uint8_t>& bytes) {
-            std::string file = resource + ".z";
-            std::transform(file.begin(), file.end(), file.begin(), [](unsigned char c) { return std::tolower(c); });
-            WriteFile(out / file, Compressed(bytes));
-            script += resource + " ARTWORK \"" + file + "\"\n";
-        };
         for (int scale : {100, 125, 150, 200}) {
-            const std::string suffix = "_" + std::to_string(scale);
+            std::vector<uint8_t> bundle;
+            const auto add = [&](const std::string& name, const std::vector<uint8_t>& bytes) {
+                bundle.insert(bundle.end(), name.begin(), name.end());
+                bundle.push_back(0);
+                Put32(bundle, static_cast<uint32_t>(bytes.size()));
+                bundle.insert(bundle.end(), bytes.begin(), bytes.end());
+            };
             const auto scaled = [scale](int size) { return size * scale / 100; };
             const int app = scaled(32), glyph = scaled(24), folder = scaled(16);
             // The class icons at 100 % are MAINICON's own.
@@ -495,21 +486,24 @@ int main(int argc, char** argv)
                 std::vector<TIconEntry> classIcons;
                 for (int size : {scaled(32), scaled(16)})
                     classIcons.push_back({size, 32, IconImage(Render(ProgramPicture(), size, size), size, 32)});
-                addScaled("MAINICON" + suffix, IconFile(classIcons));
+                add("MAINICON", IconFile(classIcons));
             }
-            addScaled("QOVAICON" + suffix, IconFile({{app, 24, IconImage(Render(ProgramPicture(), app, app), app, 24)}}));
-            addScaled("QOVASIMICON" + suffix,
-                      IconFile({{app, 24, IconImage(Render(SimulatorPicture(), app, app), app, 24)}}));
-            addScaled("GLYPH_CONTINUE" + suffix, GlyphBitmap({Render(ArrowPicture(Green, true), glyph, glyph),
-                                                              Render(ArrowPicture(Grey, true), glyph, glyph)},
-                                                             glyph));
-            addScaled("GLYPH_BACK" + suffix, GlyphBitmap({Render(ArrowPicture(Green, false), glyph, glyph),
-                                                          Render(ArrowPicture(Grey, false), glyph, glyph)},
-                                                         glyph));
-            addScaled("GLYPH_EXIT" + suffix, GlyphBitmap({Render(CrossPicture(), glyph, glyph)}, glyph));
-            addScaled("GLYPH_FOLDER" + suffix, GlyphBitmap({Render(FolderPicture(), folder, folder)}, folder));
+            add("QOVAICON", IconFile({{app, 24, IconImage(Render(ProgramPicture(), app, app), app, 24)}}));
+            add("QOVASIMICON", IconFile({{app, 24, IconImage(Render(SimulatorPicture(), app, app), app, 24)}}));
+            add("GLYPH_CONTINUE", GlyphBitmap({Render(ArrowPicture(Green, true), glyph, glyph),
+                                               Render(ArrowPicture(Grey, true), glyph, glyph)},
+                                              glyph));
+            add("GLYPH_BACK", GlyphBitmap({Render(ArrowPicture(Green, false), glyph, glyph),
+                                           Render(ArrowPicture(Grey, false), glyph, glyph)},
+                                          glyph));
+            add("GLYPH_EXIT", GlyphBitmap({Render(CrossPicture(), glyph, glyph)}, glyph));
+            add("GLYPH_FOLDER", GlyphBitmap({Render(FolderPicture(), folder, folder)}, folder));
+            const std::string name = "artwork_" + std::to_string(scale);
+            WriteAll(out / (name + ".bin"), bundle);
+            HostCompress::CompressFile(zopfli, bundle, out / (name + ".bin"), out / (name + ".z"));
+            script += "ARTWORK_" + std::to_string(scale) + " ARTWORK \"" + name + ".z\"\n";
         }
-        WriteFile(out / "scaled.rc", std::vector<uint8_t>(script.begin(), script.end()));
+        WriteAll(out / "scaled.rc", std::vector<uint8_t>(script.begin(), script.end()));
     } catch (const std::exception& e) {
         std::cerr << "make_artwork: " << e.what() << "\n";
         return 1;

@@ -12,6 +12,7 @@
 // resource's bytes, which the installer's image carries so that what it
 // reads from its file is known to be what was built (and signed).
 #include "engine/product_manifest.h"
+#include "tools/compress.h"
 
 #include <openssl/evp.h>
 #include <zlib.h>
@@ -32,13 +33,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<unsigned char> ReadAll(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw std::runtime_error("cannot read " + path.string());
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using HostCompress::ReadAll;
 
 void WriteAll(const fs::path& path, const std::string& text)
 {
@@ -46,51 +41,6 @@ void WriteAll(const fs::path& path, const std::string& text)
     out << text;
     if (!out)
         throw std::runtime_error("cannot write " + path.string());
-}
-
-std::string ShellQuote(const std::string& s)
-{
-    std::string q = "'";
-    for (char c : s)
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-void CompressWithZlib(const std::vector<unsigned char>& data, const fs::path& out)
-{
-    uLongf size = compressBound(static_cast<uLong>(data.size()));
-    std::vector<unsigned char> packed(size);
-    if (compress2(packed.data(), &size, data.data(), static_cast<uLong>(data.size()), 9) != Z_OK)
-        throw std::runtime_error("zlib could not compress " + out.string());
-    WriteAll(out, std::string(packed.begin(), packed.begin() + static_cast<long>(size)));
-}
-
-void CompressWithZopfli(const std::string& zopfli, const fs::path& in, const fs::path& out)
-{
-    const std::string command = ShellQuote(zopfli) + " --zlib -c " + ShellQuote(in.string()) + " > " +
-                                ShellQuote(out.string());
-    if (std::system(command.c_str()) != 0)
-        throw std::runtime_error("zopfli failed on " + in.string());
-}
-
-// The packed form must be one zlib stream that inflates to the input exactly.
-void Verify(const std::vector<unsigned char>& original, const fs::path& packedPath)
-{
-    const auto packed = ReadAll(packedPath);
-    std::vector<unsigned char> out(original.size() + 1);
-    z_stream zs{};
-    if (inflateInit(&zs) != Z_OK)
-        throw std::runtime_error("inflateInit failed");
-    zs.next_in = const_cast<Bytef*>(packed.data());
-    zs.avail_in = static_cast<uInt>(packed.size());
-    zs.next_out = out.data();
-    zs.avail_out = static_cast<uInt>(out.size());
-    const int rc = inflate(&zs, Z_FINISH);
-    const bool ok = rc == Z_STREAM_END && zs.total_out == original.size() && zs.avail_in == 0 &&
-                    std::equal(original.begin(), original.end(), out.begin()) && (packed[1] & 0x20) == 0;
-    inflateEnd(&zs);
-    if (!ok)
-        throw std::runtime_error("packed form does not inflate back: " + packedPath.string());
 }
 
 // Rewrites a generated file only when its text changed, so that what
@@ -192,11 +142,7 @@ int main(int argc, char** argv)
             const auto data = ReadAll(in);
             if (!fresh) {
                 const fs::path tmp = out.string() + ".tmp";
-                if (zopfli.empty())
-                    CompressWithZlib(data, tmp);
-                else
-                    CompressWithZopfli(zopfli, in, tmp);
-                Verify(data, tmp);
+                HostCompress::CompressFile(zopfli, data, in, tmp);
                 fs::rename(tmp, out);
             }
             rc << Upper(row.ResourceName) << " BINARY \"" << RcString(out.generic_string()) << "\"\n";

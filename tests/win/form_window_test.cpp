@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <vector>
 
 using namespace testing_support;
@@ -349,6 +350,34 @@ TEST(Artwork, BitmapReaderTakesPlainRgbRowsOnly)
     std::vector<uint8_t> larger = file(3, 2, 24, BI_RGB, 2);
     larger[sizeof(BITMAPFILEHEADER)] = sizeof(BITMAPV5HEADER);
     EXPECT_FALSE(BitmapFromFile(larger)) << "another header";
+}
+
+// A scale's pictures come out of their bundle by whole name, and nothing
+// is read past a cut.
+TEST(Artwork, BundleReaderFindsPicturesByWholeName)
+{
+    const auto entry = [](const std::string& name, const std::string& bytes) {
+        std::string e = name + '\0';
+        const uint32_t size = static_cast<uint32_t>(bytes.size());
+        e.append(reinterpret_cast<const char*>(&size), sizeof size);
+        return e + bytes;
+    };
+    const std::string text = entry("GLYPH_BACK", "back") + entry("GLYPH", "") + entry("GLYPH_BACKS", "s");
+    const std::vector<uint8_t> bundle(text.begin(), text.end());
+    const auto picture = [](const std::vector<uint8_t>& b, const char* name) {
+        const std::vector<uint8_t> bytes = PictureInBundle(b, name);
+        return std::string(bytes.begin(), bytes.end());
+    };
+    EXPECT_EQ(picture(bundle, "GLYPH_BACK"), "back");
+    EXPECT_EQ(picture(bundle, "GLYPH_BACKS"), "s");
+    EXPECT_EQ(picture(bundle, "GLYPH_BAC"), "");
+    EXPECT_EQ(picture(bundle, "GLYPH_EXIT"), "");
+    const std::vector<uint8_t> cut(bundle.begin(), bundle.end() - 1);
+    EXPECT_EQ(picture(cut, "GLYPH_BACKS"), "") << "its length runs past the end";
+    EXPECT_EQ(picture(cut, "GLYPH_BACK"), "back");
+    std::vector<uint8_t> longer = bundle;
+    longer[11] = 0xFF; // the first picture's length, now beyond everything
+    EXPECT_EQ(picture(longer, "GLYPH_BACKS"), "");
 }
 
 TEST_F(SetupFormTest, GradientIsDrawnTransparentlyBehindTheProductName)
